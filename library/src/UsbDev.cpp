@@ -1,0 +1,248 @@
+#include "UsbDev.h"
+
+#include "FrameCodec.h"
+#include "LogText.h"
+#include "UsbBus.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+#include <libusb.h>
+#include <vector>
+
+namespace velmo {
+
+namespace {
+QString errorName(int code)
+{
+    return QString::fromLatin1(libusb_error_name(code));
+}
+
+QString endpointText(quint8 address)
+{
+    return QStringLiteral("0x%1").arg(address, 2, 16, QLatin1Char('0'));
+}
+} // namespace
+
+UsbDev::UsbDev(quint16 vendorId, quint16 productId, QObject *parent)
+    : QThread(parent), m_vendorId(vendorId), m_productId(productId)
+{
+}
+
+UsbDev::~UsbDev()
+{
+    m_running.store(false);
+    // The reader's reads end within a millisecond, so this wait is short;
+    // destroying a QThread that still runs would abort the process.
+    if (!wait(10))
+        wait();
+    m_replies.clear();
+    qDebug().noquote() << "~UsbDev" << 34 << "usb thread quit";
+    close();
+}
+
+bool UsbDev::open(int deviceId)
+{
+    UsbBus::start();
+    close();
+    qDebug().noquote() << "openDevice" << 455 << deviceId;
+
+    libusb_device **list = nullptr;
+    const ssize_t count = libusb_get_device_list(nullptr, &list);
+    if (count < 0 || list == nullptr) {
+        qDebug().noquote() << QStringLiteral("libusb_get_device_list 失败");
+        return false;
+    }
+    bool sawMatch = false;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor{};
+        const int rc = libusb_get_device_descriptor(list[i], &descriptor);
+        if (rc != LIBUSB_SUCCESS) {
+            qDebug().noquote() << QStringLiteral("get_device_descriptor 失败:") << errorName(rc);
+            continue;
+        }
+        if (descriptor.idVendor != m_vendorId || descriptor.idProduct != m_productId
+            || UsbBus::deviceIdOf(list[i]) != deviceId)
+            continue;
+        const int openRc = libusb_open(list[i], &m_handle);
+        if (openRc != LIBUSB_SUCCESS) {
+            m_handle = nullptr;
+            qDebug().noquote() << QStringLiteral("打开设备失败") << errorName(openRc);
+            sawMatch = true;
+            continue;
+        }
+        qDebug().noquote() << QStringLiteral("打开设备成功");
+        qDebug().noquote() << "NumConfigurations:" << descriptor.bNumConfigurations;
+        setUpInterfaces();
+        clearInHalt();
+        libusb_free_device_list(list, 1);
+        return true;
+    }
+    libusb_free_device_list(list, 1);
+    if (!sawMatch)
+        qDebug().noquote() << QStringLiteral("设备列表中未找到设备 0x%1 - 0x%2")
+                                  .arg(m_vendorId, 4, 16, QLatin1Char('0'))
+                                  .arg(m_productId, 4, 16, QLatin1Char('0'));
+    return false;
+}
+
+void UsbDev::setUpInterfaces()
+{
+    libusb_device *device = libusb_get_device(m_handle);
+    libusb_config_descriptor *config = nullptr;
+    int rc = libusb_get_config_descriptor(device, 0, &config);
+    if (rc != LIBUSB_SUCCESS || config == nullptr) {
+        qDebug().noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
+        return;
+    }
+    const int interfaces = config->bNumInterfaces;
+    qDebug().noquote() << QStringLiteral("usb接口数量:") << interfaces;
+    if (interfaces < 1) {
+        qDebug().noquote() << QStringLiteral("error: usb接口数量 < 1");
+        libusb_free_config_descriptor(config);
+        return;
+    }
+    for (int number = 0; number < interfaces; ++number) {
+        if (libusb_kernel_driver_active(m_handle, number) == 1)
+            libusb_detach_kernel_driver(m_handle, number);
+        rc = libusb_claim_interface(m_handle, number);
+        if (rc != LIBUSB_SUCCESS)
+            qDebug().noquote() << "Error claiming interface:" << errorName(rc);
+    }
+    libusb_free_config_descriptor(config);
+
+    config = nullptr;
+    rc = libusb_get_config_descriptor(device, 0, &config);
+    if (rc != LIBUSB_SUCCESS || config == nullptr) {
+        qDebug().noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
+        return;
+    }
+    for (int i = 0; i < config->bNumInterfaces; ++i) {
+        const libusb_interface &interface = config->interface[i];
+        if (interface.num_altsetting < 1 || interface.altsetting == nullptr) {
+            qDebug().noquote() << QStringLiteral("error: usb接口配置数量 < 1");
+            continue;
+        }
+        const libusb_interface_descriptor &setting = interface.altsetting[0];
+        for (int e = 0; e < setting.bNumEndpoints; ++e) {
+            const libusb_endpoint_descriptor &endpoint = setting.endpoint[e];
+            if ((endpoint.bmAttributes & 3) != LIBUSB_TRANSFER_TYPE_BULK)
+                continue;
+            if (endpoint.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
+                m_endpointIn = endpoint.bEndpointAddress;
+                qDebug().noquote() << QStringLiteral("初始化EndPointIn成功:") << endpointText(m_endpointIn);
+            } else {
+                m_endpointOut = endpoint.bEndpointAddress;
+                qDebug().noquote() << QStringLiteral("初始化EndPointOut成功:") << endpointText(m_endpointOut);
+            }
+        }
+    }
+    libusb_free_config_descriptor(config);
+}
+
+void UsbDev::close()
+{
+    m_receiveBuffer.clear();
+    if (m_handle != nullptr) {
+        libusb_close(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+int UsbDev::bulkWrite(const char *bytes, int length)
+{
+    if (m_handle == nullptr)
+        return 0;
+    int transferred = 0;
+    const int rc = libusb_bulk_transfer(m_handle, m_endpointOut,
+                                        reinterpret_cast<unsigned char *>(const_cast<char *>(bytes)),
+                                        length, &transferred, kWriteTimeoutMs);
+    if (rc != LIBUSB_SUCCESS)
+        qDebug().noquote() << "Error while sending data" << rc << errorName(rc);
+    return transferred;
+}
+
+int UsbDev::bulkRead(char *buffer, int capacity, int timeoutMs)
+{
+    if (m_handle == nullptr)
+        return LIBUSB_ERROR_NO_DEVICE;
+    int transferred = 0;
+    const int rc = libusb_bulk_transfer(m_handle, m_endpointIn, reinterpret_cast<unsigned char *>(buffer),
+                                        capacity, &transferred, unsigned(timeoutMs));
+    if (rc == LIBUSB_SUCCESS || rc == LIBUSB_ERROR_TIMEOUT)
+        return transferred;
+    qDebug().noquote() << "Error while waiting for data," << rc << errorName(rc);
+    return rc;
+}
+
+void UsbDev::clearInHalt()
+{
+    if (m_handle != nullptr)
+        libusb_clear_halt(m_handle, m_endpointIn);
+}
+
+int UsbDev::waitForReply(quint16 code, char *dest, int expectedLength, int timeoutMs)
+{
+    return m_replies.waitFor(code, dest, expectedLength, timeoutMs);
+}
+
+void UsbDev::run()
+{
+    qDebug().noquote() << "UsbDev thread start .";
+    m_running.store(true);
+    std::vector<char> buffer(kReadBufferSize);
+    while (m_running.load()) {
+        const int got = bulkRead(buffer.data(), kReadBufferSize, kReadTimeoutMs);
+        if (got > 0) {
+            receive(buffer.data(), got);
+            QThread::usleep(500);
+        } else if (got == 0) {
+            QThread::usleep(500);
+        } else if (got == LIBUSB_ERROR_PIPE) {
+            clearInHalt();
+            qDebug().noquote() << "libusb error state : error pipe" << got;
+        } else {
+            qDebug().noquote() << "libusb error state : " << got;
+            m_running.store(false);
+            break;
+        }
+    }
+    qDebug().noquote() << "UsbDev thread stop .";
+}
+
+void UsbDev::receive(const char *bytes, int length)
+{
+    qDebug().noquote() << "recvUsbData" << 288 << LogText::clockTime() << length << LogText::hexPairs(bytes, length);
+    m_receiveBuffer.append(bytes, length);
+    QByteArray frame;
+    while (m_receiveBuffer.takeFrame(frame)) {
+        {
+            QMutexLocker lock(&m_queueMutex);
+            m_frameQueue.append(frame);
+        }
+        processFrameQueue();
+    }
+}
+
+void UsbDev::processFrameQueue()
+{
+    for (;;) {
+        QByteArray frame;
+        {
+            QMutexLocker lock(&m_queueMutex);
+            if (m_frameQueue.isEmpty())
+                return;
+            frame = m_frameQueue.takeFirst();
+        }
+        if (!FrameCodec::readerAccepts(frame)) {
+            const auto *raw = reinterpret_cast<const quint8 *>(frame.constData());
+            const quint16 received = quint16((raw[frame.size() - 2] << 8) | raw[frame.size() - 1]);
+            qDebug().noquote() << 229 << LogText::clockSeconds() << QStringLiteral("数据包校验错误") << received
+                               << FrameCodec::checksum(raw, std::size_t(frame.size() - 2));
+            continue;
+        }
+        if (!m_replies.store(FrameCodec::replyCode(frame), frame))
+            qDebug().noquote() << "reply table full, frame dropped" << LogText::hexPairs(frame.left(8));
+    }
+}
+
+} // namespace velmo

@@ -1,0 +1,115 @@
+#include "deviceMgr.h"
+
+#include "LibusbTransfer.h"
+#include "UsbDev.h"
+
+#include <QMutexLocker>
+#include <QSharedPointer>
+
+namespace velmo {
+
+namespace {
+QMutex instanceMutex;
+QSharedPointer<deviceMgr> sharedInstance; // deleted when the library is unloaded
+deviceMgr *volatile instancePointer = nullptr;
+} // namespace
+
+deviceMgr *deviceMgr::instance()
+{
+    if (instancePointer == nullptr) {
+        QMutexLocker lock(&instanceMutex);
+        if (instancePointer == nullptr) {
+            sharedInstance.reset(new deviceMgr);
+            instancePointer = sharedInstance.data();
+        }
+    }
+    return instancePointer;
+}
+
+deviceMgr::~deviceMgr()
+{
+    for (auto &entry : m_registry) {
+        shutDown(entry.channel);
+        entry.channel = nullptr;
+    }
+    instancePointer = nullptr;
+}
+
+void deviceMgr::shutDown(LibusbTransfer *channel)
+{
+    if (channel == nullptr)
+        return;
+    channel->stop();
+    delete channel;
+}
+
+LibusbTransfer *deviceMgr::detachChannel(int id)
+{
+    QMutexLocker lock(&m_registryMutex);
+    auto it = m_registry.find(id);
+    if (it == m_registry.end())
+        return nullptr;
+    LibusbTransfer *channel = it->channel;
+    it->channel = nullptr;
+    return channel;
+}
+
+void deviceMgr::addDev(int id)
+{
+    // Re-registering an open id closes it first, so no reader thread or USB
+    // handle is left running out of reach.
+    shutDown(detachChannel(id));
+    QMutexLocker lock(&m_registryMutex);
+    m_registry.insert(id, Entry{id, nullptr});
+}
+
+int deviceMgr::openDevice(int id)
+{
+    // A second open of the same id replaces the old channel: close it first
+    // so the controller is free to be claimed again.
+    shutDown(detachChannel(id));
+
+    auto *device = new UsbDev(kVendorId, kProductId);
+    if (!device->open(id) && !device->open(id)) {
+        delete device;
+        return -1;
+    }
+    auto *channel = new LibusbTransfer;
+    {
+        QMutexLocker lock(&m_registryMutex);
+        auto it = m_registry.find(id);
+        if (it != m_registry.end()) {
+            it->channel = channel;
+            channel->attach(device);
+            return 0;
+        }
+    }
+    delete channel;
+    delete device;
+    return -2;
+}
+
+int deviceMgr::closeDevice(int id)
+{
+    LibusbTransfer *channel = detachChannel(id);
+    if (channel == nullptr)
+        return -1;
+    shutDown(channel);
+    return 0;
+}
+
+int deviceMgr::removeDev(int id)
+{
+    shutDown(detachChannel(id));
+    QMutexLocker lock(&m_registryMutex);
+    return m_registry.remove(id);
+}
+
+LibusbTransfer *deviceMgr::channel(int id)
+{
+    QMutexLocker lock(&m_registryMutex);
+    auto it = m_registry.constFind(id);
+    return it == m_registry.constEnd() ? nullptr : it->channel;
+}
+
+} // namespace velmo

@@ -1,0 +1,187 @@
+// Frame building, checksum, stream splitting and reply validation.
+#include "FrameCodec.h"
+#include "FrameSplitter.h"
+
+#include <QtTest>
+
+using velmo::FrameCodec;
+using velmo::FrameSplitter;
+
+namespace {
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+// A reply frame with a correct full checksum.
+QByteArray reply(quint16 code, const QByteArray &data, quint16 status = 0)
+{
+    QByteArray frame;
+    frame.append(char(0xAA)).append(char(0x55));
+    frame.append(char(code & 0xFF)).append(char(code >> 8));
+    frame.append(char(status & 0xFF)).append(char(status >> 8));
+    frame.append(char(data.size() & 0xFF)).append(char(data.size() >> 8));
+    frame.append(data);
+    const quint16 sum = FrameCodec::checksum(reinterpret_cast<const quint8 *>(frame.constData()), std::size_t(frame.size()));
+    frame.append(char(sum >> 8)).append(char(sum & 0xFF));
+    return frame;
+}
+
+QList<QByteArray> splitAll(FrameSplitter &splitter)
+{
+    QList<QByteArray> frames;
+    QByteArray frame;
+    while (splitter.takeFrame(frame))
+        frames.append(frame);
+    return frames;
+}
+} // namespace
+
+class FrameCodecTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void requestAndReplyMatchTheDocumentedBytes()
+    {
+        const char axis[] = {0x01, 0x00};
+        QCOMPARE(FrameCodec::buildRequest(0x0001, axis, 2), hex("55 AA 01 00 02 00 01 00 57 AA"));
+        QCOMPARE(reply(0x0001, hex("01 00")), hex("AA 55 01 00 00 00 02 00 01 00 A8 55"));
+        QCOMPARE(FrameCodec::validateReply(hex("AA 55 01 00 00 00 02 00 01 00 A8 55"), 2), FrameCodec::ReplyOk);
+    }
+
+    void emptyPayloadsGiveHeaderOnlyFrames()
+    {
+        const QByteArray request = FrameCodec::buildRequest(0x1004, nullptr, 0);
+        QCOMPARE(request.size(), 8);
+        QCOMPARE(request.left(6), hex("55 AA 04 10 00 00"));
+        QCOMPARE(reply(0x1003, QByteArray()).size(), 10);
+        QCOMPARE(FrameCodec::validateReply(reply(0x1003, QByteArray()), 0), FrameCodec::ReplyOk);
+        // A negative length is treated as no payload, never as a huge copy.
+        QCOMPARE(FrameCodec::buildRequest(0x0002, "xx", -5).size(), 8);
+    }
+
+    void checksumPairsAnOddByteWithZero()
+    {
+        const quint8 odd[] = {0x12, 0x34, 0x56};
+        QCOMPARE(FrameCodec::checksum(odd, 3), quint16(0x1234 ^ 0x5600));
+        QCOMPARE(FrameCodec::checksum(odd, 0), quint16(0));
+    }
+
+    void validationReportsTheFirstFailingCheck()
+    {
+        const QByteArray good = reply(0x000A, hex("01 00 00 00 00 00 00 00 24 40"));
+        QCOMPARE(FrameCodec::validateReply(good, 10), FrameCodec::ReplyOk);
+
+        // A time-out leaves a zero buffer: that fails on the magic.
+        QCOMPARE(FrameCodec::validateReply(QByteArray(20, '\0'), 10), FrameCodec::ReplyBadMagic);
+
+        // Status is checked before length and checksum.
+        QByteArray refused = reply(0x000A, hex("01 00 00 00 00 00 00 00 24 40"), 3);
+        refused[refused.size() - 1] = char(refused.at(refused.size() - 1) ^ 0xFF);
+        QCOMPARE(FrameCodec::validateReply(refused, 10), FrameCodec::ReplyRefused);
+
+        // Length before checksum.
+        QByteArray shortData = reply(0x000A, hex("01 00"));
+        shortData[shortData.size() - 1] = char(shortData.at(shortData.size() - 1) ^ 0xFF);
+        QCOMPARE(FrameCodec::validateReply(shortData, 10), FrameCodec::ReplyBadLength);
+
+        QByteArray corrupted = good;
+        corrupted[9] = char(corrupted.at(9) ^ 0x40);
+        QCOMPARE(FrameCodec::validateReply(corrupted, 10), FrameCodec::ReplyBadChecksum);
+    }
+
+    void readerAcceptsBothChecksumVariantsValidationOnlyTheFull()
+    {
+        const QByteArray full = reply(0x0023, hex("02 00 00 00 00 00 00 00 F0 3F"));
+        QVERIFY(FrameCodec::readerAccepts(full));
+
+        QByteArray withoutMagic = full;
+        const auto *bytes = reinterpret_cast<const quint8 *>(withoutMagic.constData());
+        const quint16 sum = FrameCodec::checksum(bytes + 2, std::size_t(withoutMagic.size() - 4));
+        withoutMagic[withoutMagic.size() - 2] = char(sum >> 8);
+        withoutMagic[withoutMagic.size() - 1] = char(sum & 0xFF);
+        QVERIFY(withoutMagic != full);
+        QVERIFY(FrameCodec::readerAccepts(withoutMagic));
+        QCOMPARE(FrameCodec::validateReply(withoutMagic, 10), FrameCodec::ReplyBadChecksum);
+
+        QByteArray broken = full;
+        broken[broken.size() - 1] = char(broken.at(broken.size() - 1) ^ 0x01);
+        QVERIFY(!FrameCodec::readerAccepts(broken));
+        QVERIFY(!FrameCodec::readerAccepts(QByteArray("\xAA", 1)));
+    }
+
+    void splitterSkipsGarbageAndFindsEveryFrame()
+    {
+        const QByteArray first = reply(0x0001, hex("00 00"));
+        const QByteArray second = reply(0x0024, hex("01 00 0B 00 00 00 00 00"));
+        FrameSplitter splitter;
+        // Garbage with stray 0xAA bytes (one followed by a wrong second byte),
+        // a frame, more garbage, and a second frame, all in one read.
+        const QByteArray garbage = hex("00 13 AA AA 00 AA 54 77");
+        const QByteArray stream = garbage + first + hex("AA 12 55") + second;
+        splitter.append(stream.constData(), stream.size());
+        const QList<QByteArray> frames = splitAll(splitter);
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames.at(0), first);
+        QCOMPARE(frames.at(1), second);
+        QCOMPARE(splitter.pendingBytes(), 0);
+    }
+
+    void splitterAssemblesAFrameFromSeveralReads()
+    {
+        const QByteArray frame = reply(0x1004, QByteArray(32, 'S'));
+        FrameSplitter splitter;
+        QByteArray out;
+        for (int i = 0; i < frame.size(); ++i) {
+            QVERIFY2(!splitter.takeFrame(out), "frame complete too early");
+            splitter.append(frame.constData() + i, 1);
+        }
+        QVERIFY(splitter.takeFrame(out));
+        QCOMPARE(out, frame);
+    }
+
+    void splitterKeepsALoneMagicByteAtTheEnd()
+    {
+        // A read that ends in the middle of a magic must not lose the 0xAA.
+        const QByteArray frame = reply(0x0002, hex("01 00"));
+        FrameSplitter splitter;
+        const QByteArray firstRead = hex("01 02") + frame.left(1);
+        splitter.append(firstRead.constData(), firstRead.size());
+        QByteArray out;
+        QVERIFY(!splitter.takeFrame(out));
+        splitter.append(frame.constData() + 1, frame.size() - 1);
+        QVERIFY(splitter.takeFrame(out));
+        QCOMPARE(out, frame);
+    }
+
+    void hostileStreamsStayBounded()
+    {
+        FrameSplitter splitter;
+        QByteArray out;
+        // Endless garbage never accumulates.
+        const QByteArray junk(41120, char(0xAA));
+        for (int i = 0; i < 50; ++i) {
+            splitter.append(junk.constData(), junk.size());
+            QVERIFY(!splitter.takeFrame(out));
+            QVERIFY(splitter.pendingBytes() <= 1);
+        }
+        // A header announcing 65535 data bytes holds at most one frame's worth.
+        const QByteArray header = hex("AA 55 01 00 00 00 FF FF");
+        splitter.append(header.constData(), header.size());
+        const QByteArray filler(41120, '\x11');
+        int frames = 0;
+        for (int i = 0; i < 5; ++i) {
+            splitter.append(filler.constData(), filler.size());
+            while (splitter.takeFrame(out)) {
+                ++frames;
+                QCOMPARE(out.size(), 65545);
+            }
+            QVERIFY(splitter.pendingBytes() < 65545 + filler.size());
+        }
+        QCOMPARE(frames, 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(FrameCodecTest)
+#include "tst_frame_codec.moc"

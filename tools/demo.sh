@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds, and runs the example host. Without a
+# controller on the USB bus it runs against the virtual controller.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+"$root/tools/install-deps.sh"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" -j"$jobs"
+
+# Quiet the library's diagnostic lines; set QT_LOGGING_RULES to see them.
+export QT_LOGGING_RULES=${QT_LOGGING_RULES:-default.debug=false}
+if [ "$("$root/build/bin/velmo_list_open" --count 2>/dev/null || echo 0)" -gt 0 ]; then
+    echo "== controller found on the USB bus"
+else
+    echo "== no controller on the USB bus: using the virtual controller (build/sim)"
+    export LD_LIBRARY_PATH="$root/build/sim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+fi
+exec "$root/build/bin/velmo_list_open"

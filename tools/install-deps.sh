@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qtbase5-dev qtbase5-dev-tools
+    libusb-1.0-0-dev
+    python3
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+run_as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+        run_as_root=(sudo)
+    else
+        echo "error: need root (or sudo) to install ${missing[*]}" >&2
+        exit 1
+    fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${run_as_root[@]}" apt-get update -q
+"${run_as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
