@@ -17,7 +17,6 @@ cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE
 cmake --build "$root/build-asan" -j"$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp}
 ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs" -LE no-sanitizer
 
 echo "== all tests passed"
