@@ -46,6 +46,19 @@ inline QList<int> writtenCodes(int id)
     return codes;
 }
 
+// Reloads the default scenario, then registers and opens its controller
+// with an empty record of written frames.
+inline bool openFreshDefaultController()
+{
+    if (vsim_load_scenario(nullptr) != VSIM_OK)
+        return false;
+    addDev(kDefaultId);
+    if (openKXDevice(kDefaultId) != 0)
+        return false;
+    vsim_clear_written(kDefaultId);
+    return true;
+}
+
 // Registers and opens a controller; closes and unregisters it on scope exit.
 class OpenController
 {

@@ -13,13 +13,7 @@ class ExchangeTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QCOMPARE(vsim_load_scenario(nullptr), VSIM_OK);
-        addDev(kDefaultId);
-        QCOMPARE(openKXDevice(kDefaultId), 0);
-        vsim_clear_written(kDefaultId);
-    }
+    void init() { QVERIFY(openFreshDefaultController()); }
 
     void cleanup() { removeDev(kDefaultId); }
 
