@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs the example host. Without a
-# controller on the USB bus it runs against the virtual controller.
+# Installs the dependencies, builds, and drives a controller with velmoctl:
+# lists the controllers, shows the first one and makes a short move of
+# axis 0. (Each velmoctl run is a new process: the virtual controller starts
+# afresh from its scenario every time.) Without a controller on the USB bus it runs against the virtual
+# controller.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -17,4 +20,13 @@ else
     echo "== no controller on the USB bus: using the virtual controller (build/sim)"
     export LD_LIBRARY_PATH="$root/build/sim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 fi
-exec "$root/build/bin/velmo_list_open"
+ctl="$root/build/bin/velmoctl"
+run() {
+    echo
+    echo "\$ velmoctl $*"
+    "$ctl" "$@"
+}
+run list
+run info
+# A short move of axis 0, positions printed while the axis runs.
+run move 14 --axis 0 --speed 5 --acc 20 --wait

@@ -1,0 +1,48 @@
+#pragma once
+// The velmoctl commands, one function each. Every function opens the
+// controller it needs through a ControllerSession and throws CommandError
+// on failure.
+
+#include "CommandRequest.h"
+
+#include "velmoLibrary.h"
+
+#include <QJsonObject>
+
+class ControllerSession;
+class Output;
+
+class Commands
+{
+public:
+    Commands(const CommandRequest &request, Output &output);
+
+    // Runs the requested command; throws CommandError on failure.
+    void run();
+
+private:
+    void listControllers();
+    void showInfo(ControllerSession &session);
+    void showPosition(ControllerSession &session);
+    void showState(ControllerSession &session);
+    void move(ControllerSession &session);
+    void startHoming(ControllerSession &session);
+    void jog(ControllerSession &session);
+    void drive(ControllerSession &session);
+    void cycle(ControllerSession &session);
+    void stop(ControllerSession &session);
+    void enableMotor(ControllerSession &session);
+    void getParams(ControllerSession &session);
+    void setParams(ControllerSession &session, const QJsonObject &changes);
+
+    // --id, or the first controller on the bus.
+    int selectDeviceId() const;
+    int readUnitType(ControllerSession &session, int axis) const;
+    // After a motion command was acknowledged: report it, or with --wait
+    // follow the axis until it stops and report where.
+    void finishMotion(ControllerSession &session, QJsonObject result, const QString &started);
+
+    const CommandRequest &m_request;
+    Output &m_output;
+    int m_axis;
+};
