@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ServiceMetaTypes.h"
+
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+
+// The heartbeat: every 500 ms asks the device service for the controller's
+// joystick record, keeps the last good one and counts failures.
+class Heart : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kIntervalMs = 500;
+
+    Heart();
+    ~Heart() override;
+
+    // The last record received; read from the GUI thread after
+    // receivedControlerState() arrived.
+    CONTROLER_STATE controlerState() const { return state; }
+    int failures() const { return failCount; }
+    bool isBeating() const { return m_timer.isActive(); }
+    QThread *heartThread() { return &m_thread; }
+
+signals:
+    void heartBreak(int);
+    void receivedControlerState();
+    void sendHeart();
+
+public slots:
+    void startHeart();
+    void singleHeart();
+    void stopHeart();
+    void rcvHeartInfo(CONTROLER_STATE state, int ret);
+
+private:
+    CONTROLER_STATE state{};
+    QThread m_thread;
+    // Created in and owned by the constructing (GUI) thread; not moved.
+    QTimer m_timer;
+    int failCount = 0;
+};

@@ -1,0 +1,7 @@
+#include "ServiceMetaTypes.h"
+
+void registerServiceMetaTypes()
+{
+    qRegisterMetaType<MotorStageState>("MotorStageState");
+    qRegisterMetaType<CONTROLER_STATE>("CONTROLER_STATE");
+}
