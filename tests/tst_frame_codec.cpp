@@ -1,11 +1,13 @@
 // Frame building, checksum, stream splitting and reply validation.
 #include "FrameCodec.h"
 #include "FrameSplitter.h"
+#include "StateWord.h"
 
 #include <QtTest>
 
 using velmo::FrameCodec;
 using velmo::FrameSplitter;
+using velmo::StateWord;
 
 namespace {
 QByteArray hex(const char *text)
@@ -153,6 +155,21 @@ private slots:
         splitter.append(frame.constData() + 1, frame.size() - 1);
         QVERIFY(splitter.takeFrame(out));
         QCOMPARE(out, frame);
+    }
+
+    void stateWordBitsLandInTheirFields()
+    {
+        // Flags in record order: canRun, stop, enable, home, left, right,
+        // negFault, posFault, homeFault.
+        auto flags = [](const MotorStageState &s) {
+            return QVector<int>{s.isCanRun, s.isStop, s.isEnable, s.isHome, s.isLeftLimit,
+                                s.isRightLimit, s.isNegLimitFault, s.isPosLimitFault, s.isHomeFault};
+        };
+        QCOMPARE(flags(StateWord::decode(0x0108, 0)), (QVector<int>{1, 0, 0, 0, 0, 0, 0, 1, 0}));
+        QCOMPARE(flags(StateWord::decode(0x0080, 0)), (QVector<int>{0, 0, 0, 0, 0, 0, 0, 0, 1}));
+        QCOMPARE(flags(StateWord::decode(0x0077, 0)), (QVector<int>{0, 1, 1, 1, 1, 1, 1, 0, 0}));
+        QCOMPARE(flags(StateWord::decode(0xFE00, 0)), (QVector<int>(9, 0))); // bits 9-15 ignored
+        QCOMPARE(StateWord::decode(0, -3).currentJog, -3);
     }
 
     void hostileStreamsStayBounded()

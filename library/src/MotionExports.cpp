@@ -3,6 +3,7 @@
 
 #include "CommandExchange.h"
 #include "CommandFamilies.h"
+#include "StateWord.h"
 #include "WirePayload.h"
 
 #include <QDebug>
@@ -11,13 +12,6 @@ using velmo::CommandExchange;
 using velmo::CommandFamilies;
 using velmo::WirePayload;
 using velmo::WireReader;
-
-namespace {
-uint16_t statusBit(quint16 word, int bit)
-{
-    return uint16_t((word >> bit) & 1);
-}
-} // namespace
 
 extern "C" {
 
@@ -88,17 +82,7 @@ int VELMO_CALL getRuningState(int id, int axis, MotorStageState *state)
     if (result != 0)
         return result;
     const WireReader reply(data);
-    const quint16 word = reply.u16(2);
-    state->isCanRun = statusBit(word, 3);
-    state->isStop = statusBit(word, 0);
-    state->isEnable = statusBit(word, 1);
-    state->isHome = statusBit(word, 2);
-    state->isLeftLimit = statusBit(word, 4);
-    state->isRightLimit = statusBit(word, 5);
-    state->isNegLimitFault = statusBit(word, 6);
-    state->isPosLimitFault = statusBit(word, 8);
-    state->isHomeFault = statusBit(word, 7);
-    state->currentJog = reply.i32(4);
+    *state = velmo::StateWord::decode(reply.u16(2), reply.i32(4));
     qDebug().noquote() << "state.currentJog: " << state->currentJog;
     return 0;
 }
