@@ -184,6 +184,13 @@ private slots:
         QCOMPARE(state.isCanRun, uint16_t(1));
         QCOMPARE(state.currentJog, 0);
 
+        // Sensor failures land in their own fields (bits 6, 7 and 8).
+        QCOMPARE(vsim_set_sensor_faults(kDefaultId, 0, 0, 1, 1), VSIM_OK);
+        QCOMPARE(getRuningState(kDefaultId, 0, &state), 0);
+        QCOMPARE(state.isPosLimitFault, uint16_t(1));
+        QCOMPARE(state.isHomeFault, uint16_t(1));
+        QCOMPARE(state.isNegLimitFault, uint16_t(0));
+
         QCOMPARE(setMotorEnable(kDefaultId, 0, 0), 0);
         QCOMPARE(getRuningState(kDefaultId, 0, &state), 0);
         QCOMPARE(state.isEnable, uint16_t(0));
