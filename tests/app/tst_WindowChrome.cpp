@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>

@@ -1,0 +1,6 @@
+#include "VelmoDevParam.h"
+
+int registerVelmoDevParamMetaType()
+{
+    return qRegisterMetaType<VelmoDevParam>("VelmoDevParam");
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The embedded resource sets: style sheet and images (":/style.qss",
+// ":/image/..."), and the English catalogue (":/i18n/velmo_en_US.qm").
+namespace AppResources {
+
+// Registers both sets. They live in a static library, so nothing would pull
+// them into the program without this call; safe to call more than once.
+void init();
+
+// The application style sheet, up to its first NUL byte; empty (with the
+// debug line "loadFile ERROR") when the resource is missing.
+QString styleSheet();
+
+} // namespace AppResources

@@ -1,0 +1,79 @@
+// velmo_gallery: the program's look on one screen, for checking the style
+// sheet, the images and the translation.
+//
+//   velmo_gallery [--lang zh|en] [--no-box] [--quit-after <ms>]
+//
+// --lang en loads velmo_en_US.qm from beside the program (the embedded
+// copy if it is missing); the styled message box opens over the gallery
+// unless --no-box is given.
+
+#include "AppResources.h"
+#include "Gallery.h"
+#include "StyledMessageBox.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <QTranslator>
+#include <QWidget>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AppResources::init();
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
+                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption noBox(QStringLiteral("no-box"), QStringLiteral("Do not open the message box."));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
+                                       QStringLiteral("ms"));
+    parser.addOptions({lang, noBox, quitAfter});
+    parser.process(app);
+
+    const QString language = parser.value(lang);
+    if (language != QLatin1String("zh") && language != QLatin1String("en")) {
+        std::fprintf(stderr, "velmo_gallery: --lang must be zh or en\n");
+        return 2;
+    }
+    QTranslator translator;
+    const bool english = language == QLatin1String("en");
+    if (english) {
+        if (!translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
+            && !translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"))) {
+            std::fprintf(stderr, "velmo_gallery: no English translation found\n");
+            return 1;
+        }
+        QCoreApplication::installTranslator(&translator);
+    }
+
+    const QString sheet = AppResources::styleSheet();
+    if (sheet.isEmpty())
+        std::fprintf(stderr, "velmo_gallery: style sheet missing\n");
+    app.setStyleSheet(sheet);
+
+    QWidget *window = Gallery::build(english);
+    window->move(10, 10);
+    window->show();
+
+    if (parser.isSet(quitAfter)) {
+        QTimer::singleShot(parser.value(quitAfter).toInt(), &app, [] {
+            // Closes the message box first, if it is open.
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            QCoreApplication::quit();
+        });
+    }
+    if (!parser.isSet(noBox)) {
+        QTimer::singleShot(300, window, [window] {
+            StyledMessageBox::show(window, QObject::tr("您确定要关闭控制轴窗口吗?"),
+                                   StyledMessageBox::Variant::MainWindow);
+        });
+    }
+    const int result = app.exec();
+    delete window;
+    return result;
+}
