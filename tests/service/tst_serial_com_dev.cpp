@@ -79,6 +79,13 @@ private:
         return messageAt(spy, before);
     }
 
+    // The wiring the main window makes when it creates its heartbeat.
+    void wireHeart(Heart &heart)
+    {
+        connect(&heart, &Heart::sendHeart, service, &SerialComDev::slot_heartBeat, Qt::QueuedConnection);
+        connect(service, &SerialComDev::signal_heartBeatInfo, &heart, &Heart::rcvHeartInfo);
+    }
+
 private slots:
     void init()
     {
@@ -394,8 +401,7 @@ private slots:
     void heartbeatCountsFailuresWithoutReset()
     {
         Heart heart;
-        connect(&heart, &Heart::sendHeart, service, &SerialComDev::slot_heartBeat, Qt::QueuedConnection);
-        connect(service, &SerialComDev::signal_heartBeatInfo, &heart, &Heart::rcvHeartInfo);
+        wireHeart(heart);
         Relay relay(service, &heart);
         QSignalSpy breaks(&relay, &Relay::heartBreak);
         QSignalSpy received(&relay, &Relay::received);
@@ -421,8 +427,7 @@ private slots:
     void heartbeatTimerStartsOnceAndStopsCleanly()
     {
         Heart heart;
-        connect(&heart, &Heart::sendHeart, service, &SerialComDev::slot_heartBeat, Qt::QueuedConnection);
-        connect(service, &SerialComDev::signal_heartBeatInfo, &heart, &Heart::rcvHeartInfo);
+        wireHeart(heart);
         Relay relay(service, &heart);
         QSignalSpy received(&relay, &Relay::received);
         heart.stopHeart(); // stopped already: nothing happens

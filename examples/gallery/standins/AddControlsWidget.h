@@ -1,25 +1,12 @@
 #pragma once
 
-#include <QPainter>
-#include <QStyleOption>
-#include <QWidget>
+#include "StyledStandIn.h"
 
-// Stand-in carrying the class name of the program's window, so that the
-// style sheet's "AddControlsWidget ..." rules reach the gallery's samples. It paints
-// its background through the style like the real window does.
-class AddControlsWidget : public QWidget
+// Stand-in for the program's AddControlsWidget window.
+class AddControlsWidget : public StyledStandIn
 {
     Q_OBJECT
 
 public:
-    explicit AddControlsWidget(QWidget *parent = nullptr) : QWidget(parent) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QStyleOption option;
-        option.initFrom(this);
-        QPainter painter(this);
-        style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
-    }
+    using StyledStandIn::StyledStandIn;
 };

@@ -326,6 +326,28 @@ VirtualBus::Result VirtualBus::bulkOut(const Session &session, std::uint8_t endp
     return Result::Ok;
 }
 
+VirtualBus::Result VirtualBus::readInLocked(const Session &session, std::uint8_t endpoint, std::uint8_t *data,
+                                            int length, SteadyTime now, int *transferred)
+{
+    if (!isAlive(session))
+        return Result::NoDevice;
+    if (!session.controller)
+        return Result::Io;
+    if (session.claimRefused)
+        return Result::Busy;
+    if (!(endpoint & 0x80) || !hasEndpoint(session, endpoint))
+        return Result::NotFound;
+    ControllerModel &controller = *session.controller;
+    if (controller.usb().inHalted)
+        return Result::Pipe;
+    const std::size_t got = controller.inStream().read(data, static_cast<std::size_t>(length), now);
+    if (got > 0 || length == 0) {
+        *transferred = static_cast<int>(got);
+        return Result::Ok;
+    }
+    return Result::Timeout;
+}
+
 VirtualBus::Result VirtualBus::bulkIn(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length,
                                       unsigned timeoutMs, int *transferred)
 {
@@ -336,26 +358,13 @@ VirtualBus::Result VirtualBus::bulkIn(const Session &session, std::uint8_t endpo
     const SteadyTime deadline = start + std::chrono::milliseconds(timeoutMs);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        if (!isAlive(session))
-            return Result::NoDevice;
-        if (!session.controller)
-            return Result::Io;
-        if (session.claimRefused)
-            return Result::Busy;
-        if (!(endpoint & 0x80) || !hasEndpoint(session, endpoint))
-            return Result::NotFound;
-        ControllerModel &controller = *session.controller;
-        if (controller.usb().inHalted)
-            return Result::Pipe;
         const SteadyTime now = std::chrono::steady_clock::now();
-        const std::size_t got = controller.inStream().read(data, static_cast<std::size_t>(length), now);
-        if (got > 0 || length == 0) {
-            *transferred = static_cast<int>(got);
-            return Result::Ok;
-        }
+        const Result result = readInLocked(session, endpoint, data, length, now, transferred);
+        if (result != Result::Timeout)
+            return result;
         if (timeoutMs != 0 && now >= deadline)
             return Result::Timeout;
-        std::optional<SteadyTime> wake = controller.inStream().nextReadyAt();
+        std::optional<SteadyTime> wake = session.controller->inStream().nextReadyAt();
         if (timeoutMs != 0 && (!wake || *wake > deadline))
             wake = deadline;
         if (wake)
@@ -363,6 +372,16 @@ VirtualBus::Result VirtualBus::bulkIn(const Session &session, std::uint8_t endpo
         else
             m_wake.wait(lock);
     }
+}
+
+VirtualBus::Result VirtualBus::pollIn(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length,
+                                      int *transferred)
+{
+    *transferred = 0;
+    if (length < 0 || (length > 0 && data == nullptr))
+        return Result::InvalidParam;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return readInLocked(session, endpoint, data, length, std::chrono::steady_clock::now(), transferred);
 }
 
 void VirtualBus::persist()

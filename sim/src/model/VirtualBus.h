@@ -68,6 +68,9 @@ public:
     // timeoutMs 0 waits without limit.
     Result bulkIn(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length, unsigned timeoutMs,
                   int *transferred);
+    // As bulkIn, but returns Timeout at once when nothing is readable yet. For
+    // front ends that complete IN requests from their own event loop.
+    Result pollIn(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length, int *transferred);
 
     // Control surface of the C API; each returns a VSIM_* code or a count.
     int controllerCount() const;
@@ -99,6 +102,9 @@ private:
     ControllerModel *findController(int devId) const;
     bool isAlive(const Session &session);
     bool hasEndpoint(const Session &session, std::uint8_t endpoint);
+    // One attempt at an IN read under the lock; Timeout when nothing is readable.
+    Result readInLocked(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length,
+                        SteadyTime now, int *transferred);
     void persist();
     std::uint64_t nextKey() { return ++m_lastKey; }
     int nextAddress(int bus);
