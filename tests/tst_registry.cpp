@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QtTest>
+#include <thread>
 
 using namespace simharness;
 
@@ -167,6 +168,21 @@ private slots:
         QCOMPARE(listKXMotorControlerDevices(ids, 4), 1);
         QCOMPARE(openKXDevice(14), 0);
         QCOMPARE(getSpeed(14, 0), 3.5); // the controller kept its setting
+    }
+
+    void closingDuringAnExchangeFailsItInsteadOfCrashing()
+    {
+        // Hosts must not do this, but a mistake must not corrupt memory.
+        OpenController controller;
+        QCOMPARE(vsim_set_fault(14, VSIM_FAULT_NO_REPLY, 0x000A, 1), VSIM_OK);
+        double speed = 0;
+        std::thread exchange([&speed] { speed = getSpeed(14, 0); });
+        QTest::qWait(50);
+        QCOMPARE(closeKXDevice(14), 0);
+        exchange.join();
+        QCOMPARE(speed, -2.0);
+        QCOMPARE(getSpeed(14, 0), -1.0);
+        QTRY_COMPARE(vsim_open_handles(14), 0);
     }
 
     void idsComeFromPortPaths()

@@ -13,8 +13,8 @@ namespace velmo {
 int CommandExchange::sendRequest(int id, quint16 code, const void *payload, int length)
 {
     const QByteArray frame = FrameCodec::buildRequest(code, payload, length);
-    LibusbTransfer *channel = deviceMgr::instance()->channel(id);
-    if (channel == nullptr)
+    const auto channel = deviceMgr::instance()->channel(id);
+    if (!channel)
         return -1;
     return channel->send(frame);
 }
@@ -25,8 +25,8 @@ int CommandExchange::receiveReply(int id, quint16 code, void *dest, int expected
         expectedLength = 0;
     const int total = expectedLength + FrameCodec::kReplyOverhead;
     QByteArray reply(total, '\0');
-    LibusbTransfer *channel = deviceMgr::instance()->channel(id);
-    if (channel == nullptr)
+    const auto channel = deviceMgr::instance()->channel(id);
+    if (!channel)
         return -1;
     channel->readReply(code, reply.data(), total, kReplyTimeoutMs);
     const int result = FrameCodec::validateReply(reply, expectedLength);

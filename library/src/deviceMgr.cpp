@@ -28,30 +28,24 @@ deviceMgr *deviceMgr::instance()
 
 deviceMgr::~deviceMgr()
 {
-    for (auto &entry : m_registry) {
-        shutDown(entry.channel);
-        entry.channel = nullptr;
-    }
+    for (auto &entry : m_registry)
+        shutDown(std::move(entry.channel));
     instancePointer = nullptr;
 }
 
-void deviceMgr::shutDown(LibusbTransfer *channel)
+void deviceMgr::shutDown(std::shared_ptr<LibusbTransfer> channel)
 {
-    if (channel == nullptr)
-        return;
-    channel->stop();
-    delete channel;
+    if (channel)
+        channel->stop();
 }
 
-LibusbTransfer *deviceMgr::detachChannel(int id)
+std::shared_ptr<LibusbTransfer> deviceMgr::detachChannel(int id)
 {
     QMutexLocker lock(&m_registryMutex);
     auto it = m_registry.find(id);
     if (it == m_registry.end())
         return nullptr;
-    LibusbTransfer *channel = it->channel;
-    it->channel = nullptr;
-    return channel;
+    return std::move(it->channel);
 }
 
 void deviceMgr::addDev(int id)
@@ -74,27 +68,25 @@ int deviceMgr::openDevice(int id)
         delete device;
         return -1;
     }
-    auto *channel = new LibusbTransfer;
     {
         QMutexLocker lock(&m_registryMutex);
         auto it = m_registry.find(id);
         if (it != m_registry.end()) {
-            it->channel = channel;
-            channel->attach(device);
+            it->channel = std::make_shared<LibusbTransfer>();
+            it->channel->attach(device);
             return 0;
         }
     }
-    delete channel;
     delete device;
     return -2;
 }
 
 int deviceMgr::closeDevice(int id)
 {
-    LibusbTransfer *channel = detachChannel(id);
-    if (channel == nullptr)
+    std::shared_ptr<LibusbTransfer> channel = detachChannel(id);
+    if (!channel)
         return -1;
-    shutDown(channel);
+    shutDown(std::move(channel));
     return 0;
 }
 
@@ -105,7 +97,7 @@ int deviceMgr::removeDev(int id)
     return m_registry.remove(id);
 }
 
-LibusbTransfer *deviceMgr::channel(int id)
+std::shared_ptr<LibusbTransfer> deviceMgr::channel(int id)
 {
     QMutexLocker lock(&m_registryMutex);
     auto it = m_registry.constFind(id);

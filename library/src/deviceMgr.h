@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
+#include <memory>
 
 namespace velmo {
 
@@ -26,19 +27,24 @@ public:
     int closeDevice(int id);
     int removeDev(int id);
 
-    // The open channel of an id, or null.
-    LibusbTransfer *channel(int id);
+    // The open channel of an id, or null. The caller shares ownership for
+    // the length of its exchange, so a close from another thread (which the
+    // calling rules forbid, but a host may still do) cannot delete the
+    // channel under it; the exchange then fails instead of crashing.
+    std::shared_ptr<LibusbTransfer> channel(int id);
 
 private:
     struct Entry {
         int id = 0;
-        LibusbTransfer *channel = nullptr;
+        std::shared_ptr<LibusbTransfer> channel;
     };
 
     deviceMgr() = default;
     // Removes the id's channel from its entry and returns it (or null).
-    LibusbTransfer *detachChannel(int id);
-    static void shutDown(LibusbTransfer *channel);
+    std::shared_ptr<LibusbTransfer> detachChannel(int id);
+    // Stops the channel's reader and drops this reference; the channel and
+    // its USB handle go with the last reference.
+    static void shutDown(std::shared_ptr<LibusbTransfer> channel);
 
     QMutex m_registryMutex;
     QMap<int, Entry> m_registry;
