@@ -214,6 +214,14 @@ private slots:
         QCOMPARE(getJogStep(kDefaultId, 2), 0.5);
     }
 
+    void junkEndingInAMagicDoesNotCostTheNextReply()
+    {
+        const QByteArray junk = hex("00 FF 13 AA 55");
+        vsim_push_in_bytes(kDefaultId, reinterpret_cast<const unsigned char *>(junk.constData()), junk.size());
+        QTest::qWait(20); // the reader holds the junk, waiting for more
+        QCOMPARE(getDevAxisCount(kDefaultId), 3);
+    }
+
     void nullRecordsAreRefusedBeforeAnythingIsSent()
     {
         QCOMPARE(getRuningState(kDefaultId, 0, nullptr), -100);

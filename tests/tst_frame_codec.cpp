@@ -29,13 +29,27 @@ QByteArray reply(quint16 code, const QByteArray &data, quint16 status = 0)
     return frame;
 }
 
-QList<QByteArray> splitAll(FrameSplitter &splitter)
+bool takeFrame(FrameSplitter &splitter, QByteArray &frame)
+{
+    FrameSplitter::Cut cut;
+    while ((cut = splitter.next(frame)) == FrameSplitter::Cut::FalseStart) {
+    }
+    return cut == FrameSplitter::Cut::Frame;
+}
+
+QList<QByteArray> splitAll(FrameSplitter &splitter, int *falseStarts = nullptr)
 {
     QList<QByteArray> frames;
     QByteArray frame;
-    while (splitter.takeFrame(frame))
-        frames.append(frame);
-    return frames;
+    for (;;) {
+        const FrameSplitter::Cut cut = splitter.next(frame);
+        if (cut == FrameSplitter::Cut::None)
+            return frames;
+        if (cut == FrameSplitter::Cut::Frame)
+            frames.append(frame);
+        else if (falseStarts != nullptr)
+            ++*falseStarts;
+    }
 }
 } // namespace
 
@@ -130,16 +144,34 @@ private slots:
         QCOMPARE(splitter.pendingBytes(), 0);
     }
 
+    void junkEndingInAMagicDoesNotSwallowTheNextFrame()
+    {
+        const QByteArray frame = reply(0x1006, hex("03 00"));
+        FrameSplitter splitter;
+        const QByteArray stream = hex("00 FF 13 AA 55") + frame;
+        splitter.append(stream.constData(), stream.size());
+        int falseStarts = 0;
+        QCOMPARE(splitAll(splitter, &falseStarts), QList<QByteArray>{frame});
+        QCOMPARE(falseStarts, 1);
+
+        // A genuine frame with a broken checksum is still dropped.
+        QByteArray broken = frame;
+        broken[broken.size() - 1] = char(broken.at(broken.size() - 1) ^ 0x5A);
+        splitter.append(broken.constData(), broken.size());
+        splitter.append(frame.constData(), frame.size());
+        QCOMPARE(splitAll(splitter), QList<QByteArray>{frame});
+    }
+
     void splitterAssemblesAFrameFromSeveralReads()
     {
         const QByteArray frame = reply(0x1004, QByteArray(32, 'S'));
         FrameSplitter splitter;
         QByteArray out;
         for (int i = 0; i < frame.size(); ++i) {
-            QVERIFY2(!splitter.takeFrame(out), "frame complete too early");
+            QVERIFY2(!takeFrame(splitter, out), "frame complete too early");
             splitter.append(frame.constData() + i, 1);
         }
-        QVERIFY(splitter.takeFrame(out));
+        QVERIFY(takeFrame(splitter, out));
         QCOMPARE(out, frame);
     }
 
@@ -151,9 +183,9 @@ private slots:
         const QByteArray firstRead = hex("01 02") + frame.left(1);
         splitter.append(firstRead.constData(), firstRead.size());
         QByteArray out;
-        QVERIFY(!splitter.takeFrame(out));
+        QVERIFY(!takeFrame(splitter, out));
         splitter.append(frame.constData() + 1, frame.size() - 1);
-        QVERIFY(splitter.takeFrame(out));
+        QVERIFY(takeFrame(splitter, out));
         QCOMPARE(out, frame);
     }
 
@@ -180,7 +212,7 @@ private slots:
         const QByteArray junk(41120, char(0xAA));
         for (int i = 0; i < 50; ++i) {
             splitter.append(junk.constData(), junk.size());
-            QVERIFY(!splitter.takeFrame(out));
+            QVERIFY(!takeFrame(splitter, out));
             QVERIFY(splitter.pendingBytes() <= 1);
         }
         // A header announcing 65535 data bytes holds at most one frame's worth.
@@ -190,7 +222,7 @@ private slots:
         int frames = 0;
         for (int i = 0; i < 5; ++i) {
             splitter.append(filler.constData(), filler.size());
-            while (splitter.takeFrame(out)) {
+            while (takeFrame(splitter, out)) {
                 ++frames;
                 QCOMPARE(out.size(), 65545);
             }

@@ -1,5 +1,7 @@
 #include "FrameSplitter.h"
 
+#include "FrameCodec.h"
+
 #include <cstring>
 
 namespace velmo {
@@ -12,12 +14,12 @@ void FrameSplitter::append(const char *bytes, int length)
     m_buffer.append(bytes, length);
 }
 
-bool FrameSplitter::takeFrame(QByteArray &frame)
+FrameSplitter::Cut FrameSplitter::next(QByteArray &frame)
 {
     for (;;) {
         const int available = m_buffer.size() - m_start;
         if (available < 2)
-            return false;
+            return Cut::None;
         const auto *head = reinterpret_cast<const quint8 *>(m_buffer.constData()) + m_start;
         if (head[0] != 0xAA || head[1] != 0x55) {
             // Resynchronise: a stray 0xAA costs one byte, otherwise skip to the next 0xAA.
@@ -30,13 +32,17 @@ bool FrameSplitter::takeFrame(QByteArray &frame)
             continue;
         }
         if (available < 8)
-            return false;
+            return Cut::None;
         const int length = head[6] | (head[7] << 8);
         if (available < length + 10)
-            return false;
+            return Cut::None;
         frame = QByteArray(reinterpret_cast<const char *>(head), length + 10);
+        if (frame.size() <= kRescanLimit && !FrameCodec::readerAccepts(frame)) {
+            ++m_start;
+            return Cut::FalseStart;
+        }
         m_start += length + 10;
-        return true;
+        return Cut::Frame;
     }
 }
 

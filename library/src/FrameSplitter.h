@@ -13,10 +13,22 @@ namespace velmo {
 class FrameSplitter
 {
 public:
+    // Candidates up to this length whose checksum fails are treated as a
+    // false start: junk that happens to end in AA 55 must not swallow the
+    // genuine reply behind it. Longer ones are cut and dropped whole, which
+    // bounds the cost of checking a hostile stream.
+    static constexpr int kRescanLimit = 1024 + 10;
+
+    enum class Cut {
+        None,      // no complete frame yet
+        Frame,     // `frame` is the next frame, cut off the buffer
+        FalseStart // `frame` failed its checksum; only its first byte was consumed
+    };
+
     void append(const char *bytes, int length);
 
-    // Cuts the next complete frame off the front; false when none is complete.
-    bool takeFrame(QByteArray &frame);
+    // Takes the next frame (or false start) off the front.
+    Cut next(QByteArray &frame);
 
     void clear();
     int pendingBytes() const { return m_buffer.size() - m_start; }

@@ -6,20 +6,31 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <cstdlib>
 
 namespace {
 
 // The application object handed to hosts without one; deleted by
-// libraryDeInit or when the library is unloaded.
-struct ApplicationHolder {
-    QCoreApplication *application = nullptr;
-    ~ApplicationHolder() { delete application; }
-};
-
-ApplicationHolder holder;
+// libraryDeInit or at exit.
+QCoreApplication *ownApplication = nullptr;
 int applicationArgc = 1;
 char applicationName[] = "KXvelmo_Library";
 char *applicationArgv[] = {applicationName, nullptr};
+
+void deleteOwnApplication()
+{
+    delete ownApplication;
+    ownApplication = nullptr;
+}
+
+// Registered after the application object (and the Qt globals it creates)
+// exist, so it runs before those globals are torn down; a plain static
+// destructor would run after them and crash.
+void deleteOwnApplicationAtExit()
+{
+    static const bool registered = std::atexit(deleteOwnApplication) == 0;
+    Q_UNUSED(registered)
+}
 
 } // namespace
 
@@ -31,8 +42,9 @@ int VELMO_CALL libraryInit(void)
     // before) keeps it: Qt allows only one per process.
     QCoreApplication *application = QCoreApplication::instance();
     if (application == nullptr) {
-        holder.application = new QCoreApplication(applicationArgc, applicationArgv);
-        application = holder.application;
+        ownApplication = new QCoreApplication(applicationArgc, applicationArgv);
+        application = ownApplication;
+        deleteOwnApplicationAtExit();
     }
     QMetaObject::invokeMethod(application, "quit", Qt::QueuedConnection);
     return application->exec();
@@ -40,8 +52,7 @@ int VELMO_CALL libraryInit(void)
 
 void VELMO_CALL libraryDeInit(void)
 {
-    delete holder.application;
-    holder.application = nullptr;
+    deleteOwnApplication();
 }
 
 int VELMO_CALL listKXMotorControlerDevices(int *ids, int capacity)

@@ -214,13 +214,28 @@ void UsbDev::receive(const char *bytes, int length)
     qDebug().noquote() << "recvUsbData" << 288 << LogText::clockTime() << length << LogText::hexPairs(bytes, length);
     m_receiveBuffer.append(bytes, length);
     QByteArray frame;
-    while (m_receiveBuffer.takeFrame(frame)) {
+    for (;;) {
+        const FrameSplitter::Cut cut = m_receiveBuffer.next(frame);
+        if (cut == FrameSplitter::Cut::None)
+            break;
+        if (cut == FrameSplitter::Cut::FalseStart) {
+            logChecksumError(frame);
+            continue;
+        }
         {
             QMutexLocker lock(&m_queueMutex);
             m_frameQueue.append(frame);
         }
         processFrameQueue();
     }
+}
+
+void UsbDev::logChecksumError(const QByteArray &frame)
+{
+    const auto *raw = reinterpret_cast<const quint8 *>(frame.constData());
+    const quint16 received = quint16((raw[frame.size() - 2] << 8) | raw[frame.size() - 1]);
+    qDebug().noquote() << 229 << LogText::clockSeconds() << QStringLiteral("数据包校验错误") << received
+                       << FrameCodec::checksum(raw, std::size_t(frame.size() - 2));
 }
 
 void UsbDev::processFrameQueue()
@@ -234,10 +249,7 @@ void UsbDev::processFrameQueue()
             frame = m_frameQueue.takeFirst();
         }
         if (!FrameCodec::readerAccepts(frame)) {
-            const auto *raw = reinterpret_cast<const quint8 *>(frame.constData());
-            const quint16 received = quint16((raw[frame.size() - 2] << 8) | raw[frame.size() - 1]);
-            qDebug().noquote() << 229 << LogText::clockSeconds() << QStringLiteral("数据包校验错误") << received
-                               << FrameCodec::checksum(raw, std::size_t(frame.size() - 2));
+            logChecksumError(frame);
             continue;
         }
         if (!m_replies.store(FrameCodec::replyCode(frame), frame))

@@ -58,6 +58,7 @@ private:
     void setUpInterfaces();
     void receive(const char *bytes, int length);
     void processFrameQueue();
+    void logChecksumError(const QByteArray &frame);
 
     quint16 m_vendorId;
     quint16 m_productId;
