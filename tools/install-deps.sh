@@ -7,6 +7,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     libusb-1.0-0-dev
     qttools5-dev qttools5-dev-tools libqt5svg5-dev fonts-noto-cjk
+    umockdev libumockdev0 libumockdev-dev
     python3
 )
 

@@ -1,6 +1,7 @@
 #include "UsbfsHandler.h"
 
 #include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
 
 #include <cerrno>
 #include <cstring>
@@ -30,18 +31,15 @@ UsbfsHandler::UsbfsHandler(VirtualBus &bus, int deviceId)
     : m_bus(bus), m_deviceId(deviceId), m_base(umockdev_ioctl_base_new())
 {
     g_signal_connect(m_base, "handle-ioctl", G_CALLBACK(&UsbfsHandler::onIoctl), this);
+    g_signal_connect(m_base, "client-connected", G_CALLBACK(&UsbfsHandler::onConnected), this);
+    g_signal_connect(m_base, "client-vanished", G_CALLBACK(&UsbfsHandler::onVanished), this);
 }
 
 UsbfsHandler::~UsbfsHandler()
 {
     g_signal_handlers_disconnect_by_data(m_base, this);
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (Urb &urb : m_pendingIn)
-        release(&urb);
-    for (Urb &urb : m_completed)
-        release(&urb);
-    if (m_sessionOpen)
-        m_bus.close(&m_session);
+    resetSession();
     g_object_unref(m_base);
 }
 
@@ -49,6 +47,37 @@ gboolean UsbfsHandler::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client,
 {
     static_cast<UsbfsHandler *>(self)->handle(client);
     return TRUE;
+}
+
+void UsbfsHandler::onConnected(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer self)
+{
+    // umockdev 0.17 does not report a closed descriptor until the process
+    // ends, so a new open stands for the close of the previous one: the
+    // library and libusb keep one descriptor per controller at a time.
+    auto *handler = static_cast<UsbfsHandler *>(self);
+    std::lock_guard<std::mutex> lock(handler->m_mutex);
+    handler->resetSession();
+}
+
+void UsbfsHandler::onVanished(UMockdevIoctlBase *, UMockdevIoctlClient *, gpointer self)
+{
+    auto *handler = static_cast<UsbfsHandler *>(self);
+    std::lock_guard<std::mutex> lock(handler->m_mutex);
+    handler->resetSession();
+}
+
+void UsbfsHandler::resetSession()
+{
+    // As when a usbfs file is closed: claims released, URBs dropped.
+    for (Urb &urb : m_pendingIn)
+        release(&urb);
+    for (Urb &urb : m_completed)
+        release(&urb);
+    m_pendingIn.clear();
+    m_completed.clear();
+    if (m_sessionOpen)
+        m_bus.close(&m_session);
+    m_sessionOpen = false;
 }
 
 int UsbfsHandler::errnoOf(VirtualBus::Result result)
@@ -331,6 +360,12 @@ long UsbfsHandler::discard(UMockdevIoctlData *arg)
             ++m_counters.discarded;
             finish(urb, -ENOENT, 0);
             return 0;
+        }
+    }
+    for (const Urb &urb : m_completed) {
+        if (urb.urb->client_addr == address) {
+            ++m_counters.lateDiscards;
+            break;
         }
     }
     return -EINVAL; // already completed (or never ours): the kernel says EINVAL

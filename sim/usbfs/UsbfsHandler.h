@@ -18,6 +18,7 @@ public:
     struct Counters {
         long submitted = 0;
         long discarded = 0;
+        long lateDiscards = 0; // discards of URBs that had already completed with data
         long reaped = 0;
         long inCompleted = 0;
         long rejected = 0; // URBs refused as malformed
@@ -47,6 +48,8 @@ private:
     };
 
     static gboolean onIoctl(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
+    static void onConnected(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
+    static void onVanished(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
     void handle(UMockdevIoctlClient *client);
     long submit(UMockdevIoctlData *arg);
     long reap(UMockdevIoctlData *arg, int *error);
@@ -54,6 +57,7 @@ private:
     long driverRequest(UMockdevIoctlData *arg, int *error);
     long getDriver(UMockdevIoctlData *arg, int *error);
     bool ensureSession();
+    void resetSession();
     void pumpIn();
     void finish(Urb urb, int status, int actualLength);
     static void release(Urb *urb);

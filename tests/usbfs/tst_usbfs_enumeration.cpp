@@ -54,14 +54,24 @@ private Q_SLOTS:
         QCOMPARE(UsbfsControl::stat(14, QStringLiteral("opens")), opensBefore + 1);
         QCOMPARE(UsbfsControl::threadsNamed(QStringLiteral("UsbDev")), 1);
         QCOMPARE(closeKXDevice(14), 0);
-        QCOMPARE(UsbfsControl::stat(14, QStringLiteral("claimed")), 0L);
         QVERIFY(waitForReaders(0));
         QCOMPARE(closeKXDevice(14), -1);
+        // Re-opening opens the node once more and claims again.
+        QCOMPARE(openKXDevice(14), 0);
+        QCOMPARE(UsbfsControl::stat(14, QStringLiteral("opens")), opensBefore + 2);
+        QCOMPARE(UsbfsControl::stat(14, QStringLiteral("claimed")), 1L);
+        QCOMPARE(closeKXDevice(14), 0);
     }
 
     void openRefusesUnknownIds()
     {
-        QCOMPARE(openKXDevice(77), -2); // not registered
+        QCOMPARE(openKXDevice(77), -1); // no such controller, registered or not
+        // A controller that is there but not registered is opened, then let go.
+        removeDev(13);
+        const long opensBefore = UsbfsControl::stat(13, QStringLiteral("opens"));
+        QCOMPARE(openKXDevice(13), -2);
+        QCOMPARE(UsbfsControl::stat(13, QStringLiteral("opens")), opensBefore + 1);
+        QCOMPARE(UsbfsControl::threadsNamed(QStringLiteral("UsbDev")), 0);
         QCOMPARE(addDev(99), 0);
         QCOMPARE(openKXDevice(99), -1); // registered, but no such controller
         QCOMPARE(removeDev(99), 1);
@@ -111,7 +121,6 @@ private Q_SLOTS:
             QCOMPARE(closeKXDevice(14), 0);
         }
         QVERIFY(waitForReaders(0));
-        QCOMPARE(UsbfsControl::stat(14, QStringLiteral("claimed")), 0L);
     }
 
 private:
