@@ -214,12 +214,23 @@ private slots:
         QCOMPARE(getJogStep(kDefaultId, 2), 0.5);
     }
 
-    void junkEndingInAMagicDoesNotCostTheNextReply()
+    void falseFrameStartsDoNotCostLaterReplies_data()
     {
-        const QByteArray junk = hex("00 FF 13 AA 55");
+        QTest::addColumn<QByteArray>("junk");
+        QTest::newRow("junk ending in a magic") << hex("00 FF 13 AA 55");
+        QTest::newRow("junk ending in a magic and a zero code") << hex("AA 55 00 00");
+        QTest::newRow("damaged reply holding a huge header")
+            << hex("AA 55 0A 00 00 00 0A 00 00 00 AA 55 00 00 00 00 FF FF 00 00");
+    }
+
+    void falseFrameStartsDoNotCostLaterReplies()
+    {
+        QFETCH(QByteArray, junk);
+        QCOMPARE(setSpeed(kDefaultId, 0, 5.0), 0);
         vsim_push_in_bytes(kDefaultId, reinterpret_cast<const unsigned char *>(junk.constData()), junk.size());
-        QTest::qWait(20); // the reader holds the junk, waiting for more
+        QTest::qWait(20); // the reader has taken the junk in
         QCOMPARE(getDevAxisCount(kDefaultId), 3);
+        QCOMPARE(getSpeed(kDefaultId, 0), 5.0);
     }
 
     void nullRecordsAreRefusedBeforeAnythingIsSent()

@@ -202,6 +202,21 @@ private slots:
         QCOMPARE(getDevAxisCount(1102), 3);
     }
 
+    void initLeavesAHostsOwnApplicationAlone()
+    {
+        int argc = 1;
+        char name[] = "host";
+        char *argv[] = {name, nullptr};
+        QCoreApplication host(argc, argv);
+        int initResult = -9;
+        QTimer::singleShot(0, &host, [&initResult] { initResult = libraryInit(); });
+        QTimer::singleShot(200, &host, [&host] { host.exit(7); });
+        QCOMPARE(host.exec(), 7); // the host's loop ran until the host ended it
+        QCOMPARE(initResult, 0);
+        libraryDeInit(); // not the library's object: nothing to delete
+        QCOMPARE(QCoreApplication::instance(), &host);
+    }
+
     void repeatedInitReusesTheApplication()
     {
         QCOMPARE(libraryInit(), 0);

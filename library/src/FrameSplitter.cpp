@@ -34,12 +34,17 @@ FrameSplitter::Cut FrameSplitter::next(QByteArray &frame)
         if (available < 8)
             return Cut::None;
         const int length = head[6] | (head[7] << 8);
+        if (length > kMaxDataLength) {
+            frame = QByteArray(reinterpret_cast<const char *>(head), 8);
+            ++m_start;
+            return Cut::BadHeader;
+        }
         if (available < length + 10)
             return Cut::None;
         frame = QByteArray(reinterpret_cast<const char *>(head), length + 10);
-        if (frame.size() <= kRescanLimit && !FrameCodec::readerAccepts(frame)) {
+        if (!FrameCodec::readerAccepts(frame)) {
             ++m_start;
-            return Cut::FalseStart;
+            return Cut::BadChecksum;
         }
         m_start += length + 10;
         return Cut::Frame;

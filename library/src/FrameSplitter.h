@@ -7,22 +7,23 @@ namespace velmo {
 // Cuts the controller's IN byte stream into reply frames.
 //
 // Bytes that cannot start a reply are skipped up to the next 0xAA; a frame is
-// cut once its header and N + 10 bytes are present. The pending buffer never
-// holds more than one maximal frame (65545 bytes) plus the last chunk, so a
-// hostile stream cannot grow memory without bound.
+// cut once its header and N + 10 bytes are present. No reply of the protocol
+// carries more than 164 data bytes, so a header announcing more than
+// kMaxDataLength is noise and costs only its first byte; likewise a short
+// candidate whose checksum fails. Junk that happens to contain AA 55 can thus
+// neither swallow the genuine reply behind it nor hold the stream hostage
+// while it waits for a length it made up. The pending buffer stays below one
+// chunk plus one maximal frame.
 class FrameSplitter
 {
 public:
-    // Candidates up to this length whose checksum fails are treated as a
-    // false start: junk that happens to end in AA 55 must not swallow the
-    // genuine reply behind it. Longer ones are cut and dropped whole, which
-    // bounds the cost of checking a hostile stream.
-    static constexpr int kRescanLimit = 1024 + 10;
+    static constexpr int kMaxDataLength = 256;
 
     enum class Cut {
-        None,      // no complete frame yet
-        Frame,     // `frame` is the next frame, cut off the buffer
-        FalseStart // `frame` failed its checksum; only its first byte was consumed
+        None,        // no complete frame yet
+        Frame,       // `frame` is the next frame, cut off the buffer
+        BadChecksum, // `frame` failed its checksum; only its first byte was consumed
+        BadHeader    // `frame` is a header announcing too much data; its first byte was consumed
     };
 
     void append(const char *bytes, int length);

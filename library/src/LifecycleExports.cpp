@@ -38,9 +38,11 @@ extern "C" {
 
 int VELMO_CALL libraryInit(void)
 {
-    // A host that already has an application object (or called this
-    // before) keeps it: Qt allows only one per process.
+    // A host with an application object of its own runs its own event loop:
+    // leave it alone (running or quitting it here would end the host's loop).
     QCoreApplication *application = QCoreApplication::instance();
+    if (application != nullptr && application != ownApplication)
+        return 0;
     if (application == nullptr) {
         ownApplication = new QCoreApplication(applicationArgc, applicationArgv);
         application = ownApplication;

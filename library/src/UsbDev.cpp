@@ -188,7 +188,9 @@ int UsbDev::waitForReply(quint16 code, char *dest, int expectedLength, int timeo
 void UsbDev::run()
 {
     qDebug().noquote() << "UsbDev thread start .";
-    m_running.store(true);
+    // The flag is set by the constructor and only ever cleared: setting it
+    // here could undo a stop requested before this thread got to run, and
+    // the close waiting for it would wait for ever.
     std::vector<char> buffer(kReadBufferSize);
     while (m_running.load()) {
         const int got = bulkRead(buffer.data(), kReadBufferSize, kReadTimeoutMs);
@@ -218,8 +220,13 @@ void UsbDev::receive(const char *bytes, int length)
         const FrameSplitter::Cut cut = m_receiveBuffer.next(frame);
         if (cut == FrameSplitter::Cut::None)
             break;
-        if (cut == FrameSplitter::Cut::FalseStart) {
+        if (cut == FrameSplitter::Cut::BadChecksum) {
             logChecksumError(frame);
+            continue;
+        }
+        if (cut == FrameSplitter::Cut::BadHeader) {
+            qDebug().noquote() << "recvUsbData" << "frame header skipped, data length too large:"
+                               << LogText::hexPairs(frame);
             continue;
         }
         {

@@ -66,7 +66,7 @@ private:
     quint8 m_endpointIn = 0;
     quint8 m_endpointOut = 0;
 
-    std::atomic<bool> m_running{true};
+    std::atomic<bool> m_running{true}; // set at construction, only ever cleared
     FrameSplitter m_receiveBuffer;
     QMutex m_queueMutex;
     QList<QByteArray> m_frameQueue;

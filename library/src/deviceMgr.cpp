@@ -5,32 +5,36 @@
 
 #include <QMutexLocker>
 #include <QSharedPointer>
+#include <atomic>
 
 namespace velmo {
 
 namespace {
 QMutex instanceMutex;
 QSharedPointer<deviceMgr> sharedInstance; // deleted when the library is unloaded
-deviceMgr *volatile instancePointer = nullptr;
+std::atomic<deviceMgr *> instancePointer{nullptr};
 } // namespace
 
 deviceMgr *deviceMgr::instance()
 {
-    if (instancePointer == nullptr) {
+    deviceMgr *existing = instancePointer.load(std::memory_order_acquire);
+    if (existing == nullptr) {
         QMutexLocker lock(&instanceMutex);
-        if (instancePointer == nullptr) {
+        existing = instancePointer.load(std::memory_order_relaxed);
+        if (existing == nullptr) {
             sharedInstance.reset(new deviceMgr);
-            instancePointer = sharedInstance.data();
+            existing = sharedInstance.data();
+            instancePointer.store(existing, std::memory_order_release);
         }
     }
-    return instancePointer;
+    return existing;
 }
 
 deviceMgr::~deviceMgr()
 {
     for (auto &entry : m_registry)
         shutDown(std::move(entry.channel));
-    instancePointer = nullptr;
+    instancePointer.store(nullptr, std::memory_order_release);
 }
 
 void deviceMgr::shutDown(std::shared_ptr<LibusbTransfer> channel)
