@@ -100,8 +100,11 @@ bool MyBorderContainer::resizeWindow(int kind, int dx, int dy)
     QRect g = m_window->geometry();
     const int w = g.width();
     const int h = g.height();
-    const int mw = m_uMinWidth;
-    const int mh = m_uMinHeight;
+    // The window's own minimum counts too: Qt would clamp the size but keep
+    // the moved left or top edge, shifting the opposite edge instead of
+    // refusing the drag.
+    const int mw = qMax(int(m_uMinWidth), m_window->minimumWidth());
+    const int mh = qMax(int(m_uMinHeight), m_window->minimumHeight());
 
     switch (kind) {
     case Left:

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 
@@ -65,19 +66,25 @@ QString StyledMessageBox::styleSheet(int textWidth, Variant variant)
 
 bool StyledMessageBox::show(QWidget *parent, const QString &text, Variant variant)
 {
-    QMessageBox box(parent);
-    box.setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    box.setWindowTitle(QObject::tr("提示"));
-    box.setText(text);
+    // On the heap and watched: if the parent goes away while the box is
+    // open, it takes the box with it, and nothing here may touch it again.
+    QPointer<QMessageBox> box = new QMessageBox(parent);
+    box->setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    box->setWindowTitle(QObject::tr("提示"));
+    box->setText(text);
 
-    QPushButton *confirm = box.addButton(QObject::tr("确认"), QMessageBox::AcceptRole);
-    QPushButton *cancel = box.addButton(QObject::tr("取消"), QMessageBox::RejectRole);
+    QPushButton *confirm = box->addButton(QObject::tr("确认"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box->addButton(QObject::tr("取消"), QMessageBox::RejectRole);
     confirm->setStyleSheet(QLatin1String(buttonStyle));
     cancel->setStyleSheet(QLatin1String(buttonStyle));
     // The only reject-role button: Escape and the close button end up here.
-    box.setEscapeButton(cancel);
+    box->setEscapeButton(cancel);
 
-    box.setStyleSheet(styleSheet(textWidth(text), variant));
-    box.exec();
-    return box.clickedButton() == confirm;
+    box->setStyleSheet(styleSheet(textWidth(text), variant));
+    box->exec();
+    if (box.isNull())
+        return false;
+    const bool confirmed = box->clickedButton() == confirm;
+    delete box;
+    return confirmed;
 }

@@ -1,10 +1,18 @@
 #include "TDoubleSpinBox.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 TDoubleSpinBox::TDoubleSpinBox(QWidget *parent)
     : QDoubleSpinBox(parent)
 {
+    // The text is always written with a decimal point, so it must be read
+    // back the same way whatever the system's locale: under a locale with a
+    // decimal comma, "12.5" would otherwise be read as 125. Group
+    // separators are refused, so "7,25" is not taken for 725.
+    QLocale numbers = QLocale::c();
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    setLocale(numbers);
 }
 
 QString TDoubleSpinBox::textFromValue(double value) const

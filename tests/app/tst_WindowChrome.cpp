@@ -75,6 +75,7 @@ private slots:
     void cornersLieAboveEdges();
     void resizeRules_data();
     void resizeRules();
+    void windowMinimumIsRespectedWithoutShifting();
     void dragResizesAndRefusedMoveRestartsFromThere();
     void noResizeWhileFullScreenOrAfterRelease();
 
@@ -108,6 +109,19 @@ void tst_WindowChrome::spinBoxDropsTrailingZeros()
     box.setValue(value);
     QCOMPARE(box.text(), text);
     QCOMPARE(box.valueFromText(text), box.value());
+
+    // The same text reads back as the same value under a decimal-comma locale.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    TDoubleSpinBox german;
+    german.setDecimals(decimals);
+    german.setRange(-10000000, 10000000);
+    german.setValue(value);
+    const QString shown = german.text();
+    const double readBack = german.valueFromText(shown);
+    QLocale::setDefault(previous);
+    QCOMPARE(shown, text);
+    QCOMPARE(readBack, german.value());
 }
 
 void tst_WindowChrome::messageBoxWidthFollowsLongestLine()
@@ -293,6 +307,20 @@ void tst_WindowChrome::resizeRules()
     QCOMPARE(window.geometry(), accepted ? expected : before);
     // Grips follow an accepted change.
     QCOMPARE(container.borders().at(1)->geometry().x(), window.width() - 5);
+}
+
+void tst_WindowChrome::windowMinimumIsRespectedWithoutShifting()
+{
+    QWidget window;
+    window.setGeometry(100, 100, 200, 200);
+    window.setMinimumSize(150, 150);
+    MyBorderContainer container(&window, 50, 50, 5);
+    QVERIFY(container.resizeWindow(1, 30, 0)); // left edge in by 30: 170 wide
+    QCOMPARE(window.geometry(), QRect(130, 100, 170, 200));
+    QVERIFY(!container.resizeWindow(1, 30, 0)); // 140 < 150: refused, right edge stays
+    QCOMPARE(window.geometry(), QRect(130, 100, 170, 200));
+    QVERIFY(!container.resizeWindow(5, 0, 60)); // top-left: 140 high, refused
+    QCOMPARE(window.geometry().bottom(), 299);
 }
 
 void tst_WindowChrome::dragResizesAndRefusedMoveRestartsFromThere()
