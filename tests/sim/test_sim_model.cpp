@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -139,6 +140,7 @@ private slots:
     void replyFaultsShapeTheBytes();
     void scenarioMistakesFallBackToDefaults();
     void stateFileRoundTrip();
+    void absurdRequestsStayBounded();
 };
 
 void SimModelTest::checksumMatchesKnownFrames()
@@ -594,6 +596,8 @@ void SimModelTest::stateFileRoundTrip()
         exchange(bus, session, 0x1007, model);
         exchange(bus, session, 0x2000, axisPayload(2));
         exchange(bus, session, 0x0009, axisAndDouble(1, 7.5));
+        exchange(bus, session, 0x000B, axisAndDouble(1, std::numeric_limits<double>::quiet_NaN()));
+        exchange(bus, session, 0x0011, axisAndDouble(1, -std::numeric_limits<double>::infinity()));
         exchange(bus, session, 0x1003, Bytes(32, 'S'));
         bus.close(&session);
     }
@@ -606,6 +610,10 @@ void SimModelTest::stateFileRoundTrip()
         QCOMPARE(exchange(bus, session, 0x1008, axisPayload(2))[2], std::uint8_t('Q'));
         QCOMPARE(exchange(bus, session, 0x1022, axisPayload(2)), axisAndU16(2, 2));
         QCOMPARE(exchange(bus, session, 0x000A, axisPayload(1)), axisAndDouble(1, 7.5));
+        // Values JSON cannot hold as numbers survive the file too.
+        QVERIFY(std::isnan(FrameCodec::doubleAt(exchange(bus, session, 0x000C, axisPayload(1)).data() + 2)));
+        QCOMPARE(FrameCodec::doubleAt(exchange(bus, session, 0x0012, axisPayload(1)).data() + 2),
+                 -std::numeric_limits<double>::infinity());
         QCOMPARE(exchange(bus, session, 0x1004, {}), Bytes(32, 'S'));
         bus.close(&session);
     }
@@ -624,6 +632,32 @@ void SimModelTest::stateFileRoundTrip()
         QCOMPARE(exchange(bus, session, 0x000A, axisPayload(1)), axisAndDouble(1, 5.0));
         bus.close(&session);
     }
+}
+
+void SimModelTest::absurdRequestsStayBounded()
+{
+    Harness h;
+    // Two billion vanishing jog steps with no delay: the sequence runs at the
+    // firmware's pace instead of being simulated all at once.
+    h.send(0x0011, axisAndDouble(2, 1e-300));
+    h.send(0x0013, axisAndI32(2, 0));
+    h.send(0x0015, axisAndI32(2, 2000000000));
+    QCOMPARE(h.send(0x0004, axisAndU16(2, 1)).status, std::uint16_t(0));
+    const std::int32_t index = h.index(0x0017, 2, 0.5);
+    QVERIFY2(index > 0 && index <= 501, qPrintable(QString::number(index)));
+    h.send(0x0002, axisPayload(2), 0.5);
+
+    // An infinite speed on a stage without speed limits still stops on the
+    // travel limit.
+    h.send(0x102A, axisAndDouble(2, -5.0), 1.0);
+    h.send(0x102C, axisAndDouble(2, 5.0), 1.0);
+    h.send(0x0009, axisAndDouble(2, std::numeric_limits<double>::infinity()), 1.0);
+    h.send(0x000B, axisAndDouble(2, std::numeric_limits<double>::infinity()), 1.0);
+    QCOMPARE(h.send(0x0005, axisAndU16(2, 1), 1.0).status, std::uint16_t(0));
+    const std::uint16_t word = h.state(2, 2.0);
+    QVERIFY(word & AxisModel::PositiveLimit);
+    QVERIFY(word & AxisModel::Stopped);
+    QCOMPARE(h.position(2, 2.0), 5.0);
 }
 
 QTEST_APPLESS_MAIN(SimModelTest)

@@ -7,6 +7,14 @@
 
 namespace {
 constexpr double LimitTolerance = 1e-9;
+// The drive electronics cannot go faster than this, whatever the host asks;
+// it also keeps the motion arithmetic finite for absurd requests.
+constexpr double HardwareMaxSpeed = 1e6;
+constexpr double HardwareMaxAcceleration = 1e9;
+// The firmware needs a moment to set up each step of a jog or cycle, so a
+// sequence of vanishing steps still takes time instead of finishing (and
+// being simulated) all at once.
+constexpr double MinimumStepGap = 0.001;
 
 int directionSign(int code)
 {
@@ -30,14 +38,16 @@ double AxisModel::wallDistance(double from, int direction) const
 double AxisModel::cruiseSpeed(double requested) const
 {
     const double limit = m_parameters.real(P_MaxSpeed);
-    return limit > 0.0 ? std::min(requested, limit) : requested;
+    const double speed = limit > 0.0 ? std::min(requested, limit) : requested;
+    return std::min(speed, HardwareMaxSpeed);
 }
 
 double AxisModel::acceleration() const
 {
     const double requested = m_parameters.real(P_Acceleration);
     const double limit = m_parameters.real(P_MaxAcc);
-    return (limit > 0.0 && requested > limit) ? limit : requested;
+    const double acceleration = (limit > 0.0 && requested > limit) ? limit : requested;
+    return std::min(acceleration, HardwareMaxAcceleration);
 }
 
 std::uint16_t AxisModel::checkCanStart() const
@@ -230,7 +240,7 @@ std::uint16_t AxisModel::startJog(double now, int direction)
     m_stepDistance = step;
     m_stepCount = static_cast<std::int32_t>(count);
     m_stepIndex = 0;
-    m_sequenceDelay = std::max<std::int64_t>(0, m_parameters.integer(P_JogDelay)) / 1000.0;
+    m_sequenceDelay = std::max(MinimumStepGap, std::max<std::int64_t>(0, m_parameters.integer(P_JogDelay)) / 1000.0);
     startNextStep(now);
     advance(now);
     return RefusalStatus::Accepted;
@@ -252,7 +262,8 @@ std::uint16_t AxisModel::startCycle(double now, int direction)
     m_stepCount = static_cast<std::int32_t>(count);
     m_stepIndex = 1;
     m_returnStroke = false;
-    m_sequenceDelay = std::max<std::int64_t>(0, m_parameters.integer(P_CircleDelay)) / 1000.0;
+    m_sequenceDelay =
+        std::max(MinimumStepGap, std::max<std::int64_t>(0, m_parameters.integer(P_CircleDelay)) / 1000.0);
     startNextStep(now);
     advance(now);
     return RefusalStatus::Accepted;

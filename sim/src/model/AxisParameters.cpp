@@ -86,13 +86,42 @@ void AxisParameters::clearBlock()
     }
 }
 
+// JSON has no NaN or infinity; they are kept as the strings "nan", "inf"
+// and "-inf" so that whatever the host wrote survives the state file.
+static QJsonValue realToJson(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    return value;
+}
+
+static bool realFromJson(const QJsonValue &value, double *out)
+{
+    if (value.isDouble()) {
+        *out = value.toDouble();
+        return true;
+    }
+    const QString text = value.toString();
+    if (text == QLatin1String("nan"))
+        *out = std::numeric_limits<double>::quiet_NaN();
+    else if (text == QLatin1String("inf"))
+        *out = std::numeric_limits<double>::infinity();
+    else if (text == QLatin1String("-inf"))
+        *out = -std::numeric_limits<double>::infinity();
+    else
+        return false;
+    return true;
+}
+
 QJsonValue AxisParameters::toJson(ParamId id) const
 {
     const ParamInfo &entry = ParameterCatalogue::info(id);
     const Bytes &bytes = m_values[id];
     switch (entry.type) {
     case ParamType::Real:
-        return real(id);
+        return realToJson(real(id));
     case ParamType::Int32:
     case ParamType::UInt32:
     case ParamType::UInt16:
@@ -107,7 +136,7 @@ QJsonValue AxisParameters::toJson(ParamId id) const
         QJsonArray points;
         for (std::size_t i = 0; i < ParameterCatalogue::CompensationPoints; ++i) {
             const std::uint8_t *point = bytes.data() + 2 + i * 16;
-            points.append(QJsonArray{FrameCodec::doubleAt(point), FrameCodec::doubleAt(point + 8)});
+            points.append(QJsonArray{realToJson(FrameCodec::doubleAt(point)), realToJson(FrameCodec::doubleAt(point + 8))});
         }
         return QJsonObject{{QStringLiteral("count"), FrameCodec::u16At(bytes.data())},
                            {QStringLiteral("points"), points}};
@@ -129,13 +158,15 @@ bool AxisParameters::fromJson(ParamId id, const QJsonValue &value, QString *erro
     const ParamInfo &entry = ParameterCatalogue::info(id);
     const QString name = QString::fromLatin1(entry.name);
     switch (entry.type) {
-    case ParamType::Real:
-        if (!value.isDouble() || !std::isfinite(value.toDouble())) {
-            *error = name + QStringLiteral(" must be a number");
+    case ParamType::Real: {
+        double number = 0;
+        if (!realFromJson(value, &number)) {
+            *error = name + QStringLiteral(" must be a number (or \"nan\", \"inf\", \"-inf\")");
             return false;
         }
-        setReal(id, value.toDouble());
+        setReal(id, number);
         return true;
+    }
     case ParamType::Int32:
         if (!integerInRange(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())) {
             *error = name + QStringLiteral(" must be a 32-bit integer");
@@ -178,8 +209,11 @@ bool AxisParameters::fromJson(ParamId id, const QJsonValue &value, QString *erro
         for (std::size_t i = 0; i < ParameterCatalogue::CompensationPoints; ++i) {
             const QJsonArray point = i < static_cast<std::size_t>(points.size())
                 ? points.at(static_cast<int>(i)).toArray() : QJsonArray();
-            FrameCodec::putDouble(bytes, point.at(0).toDouble());
-            FrameCodec::putDouble(bytes, point.at(1).toDouble());
+            double expected = 0, actual = 0;
+            realFromJson(point.at(0), &expected);
+            realFromJson(point.at(1), &actual);
+            FrameCodec::putDouble(bytes, expected);
+            FrameCodec::putDouble(bytes, actual);
         }
         m_values[id] = bytes;
         return true;
