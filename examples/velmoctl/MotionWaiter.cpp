@@ -25,7 +25,10 @@ MotionWaiter::Stopped MotionWaiter::waitUntilStopped(double timeoutSeconds, Mode
     InterruptGuard guard;
     QElapsedTimer clock;
     clock.start();
-    const qint64 timeoutMs = qint64(timeoutSeconds * 1000.0);
+    // Anything beyond a year means "no practical limit"; the cap keeps the
+    // conversion to whole milliseconds defined.
+    constexpr double kLongestWaitSeconds = 365.0 * 24 * 3600;
+    const qint64 timeoutMs = qint64(qMin(timeoutSeconds, kLongestWaitSeconds) * 1000.0);
     int polls = 0;
     bool sleepFirst = mode == Mode::AfterStart;
 

@@ -99,6 +99,12 @@ QJsonValue readField(const MotorParams &params, const Field &field)
     case Kind::Double: {
         double value;
         std::memcpy(&value, p, sizeof value);
+        // JSON has no NaN or infinity (a blank chip reads as NaN): spell them
+        // out so the output can be fed back unchanged.
+        if (std::isnan(value))
+            return QStringLiteral("nan");
+        if (std::isinf(value))
+            return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
         return value;
     }
     }
@@ -133,8 +139,12 @@ QString writeField(MotorParams *params, const Field &field, const QJsonValue &va
     if (field.kind == Kind::Text || field.kind == Kind::OptOrder) {
         if (!value.isString())
             return QStringLiteral("%1: expected a string, got %2").arg(name, typeName(value));
-        const QByteArray bytes = value.toString().toUtf8();
         const int capacity = textCapacity(field.kind);
+        // Unchanged text keeps the controller's bytes exactly, even when they
+        // are not UTF-8 and could not survive a round trip through JSON.
+        if (value.toString() == readText(p, capacity))
+            return QString();
+        const QByteArray bytes = value.toString().toUtf8();
         if (bytes.contains('\0'))
             return QStringLiteral("%1: the text must not contain a zero character").arg(name);
         if (bytes.size() > capacity)
@@ -146,6 +156,21 @@ QString writeField(MotorParams *params, const Field &field, const QJsonValue &va
         return QString();
     }
 
+    if (field.kind == Kind::Double && value.isString()) {
+        const QString text = value.toString();
+        double special = 0;
+        if (text == QLatin1String("nan"))
+            special = std::numeric_limits<double>::quiet_NaN();
+        else if (text == QLatin1String("inf"))
+            special = std::numeric_limits<double>::infinity();
+        else if (text == QLatin1String("-inf"))
+            special = -std::numeric_limits<double>::infinity();
+        else
+            return QStringLiteral("%1: expected a number (or \"nan\", \"inf\", \"-inf\"), got %2")
+                .arg(name, valueText(value));
+        std::memcpy(p, &special, sizeof special);
+        return QString();
+    }
     if (!value.isDouble())
         return QStringLiteral("%1: expected a number, got %2").arg(name, typeName(value));
     const double number = value.toDouble();

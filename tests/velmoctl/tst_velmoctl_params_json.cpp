@@ -7,7 +7,9 @@
 #include <QJsonDocument>
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -97,6 +99,8 @@ private slots:
     void optOrderReadsOnlyFourBytes();
     void partialObjectChangesOnlyNamedFields();
     void shorterTextClearsTheOldBytes();
+    void unchangedTextKeepsBytesThatAreNotUtf8();
+    void nonFiniteNumbersRoundTrip();
     void textLimitsCountBytes_data();
     void textLimitsCountBytes();
     void numberRanges_data();
@@ -179,6 +183,38 @@ void TestMotorParamsJson::partialObjectChangesOnlyNamedFields()
     expected.unitType = 0;
     expected.maxPos = 25.5;
     compareBlocks(p, expected);
+}
+
+void TestMotorParamsJson::unchangedTextKeepsBytesThatAreNotUtf8()
+{
+    // A name written by another tool in Latin-1: "Caf\xe9-50".
+    MotorParams p = sampleBlock();
+    std::memset(p.modelName, 0, sizeof p.modelName);
+    std::memcpy(p.modelName, "Caf\xe9-50", 7);
+    const MotorParams original = p;
+    QJsonObject object;
+    QCOMPARE(MotorParamsJson::parseObject(MotorParamsJson::toText(p), &object), QString());
+    object.insert(QStringLiteral("pulse"), 6400);
+    QCOMPARE(MotorParamsJson::apply(object, &p), QStringList());
+    QCOMPARE(QByteArray(p.modelName, 32), QByteArray(original.modelName, 32));
+    QCOMPARE(p.pulse, 6400u);
+}
+
+void TestMotorParamsJson::nonFiniteNumbersRoundTrip()
+{
+    // A blank chip reads back as NaN; the printed block must load again.
+    MotorParams p = sampleBlock();
+    p.maxSpeed = std::numeric_limits<double>::quiet_NaN();
+    p.minPos = -std::numeric_limits<double>::infinity();
+    QJsonObject object;
+    QCOMPARE(MotorParamsJson::parseObject(MotorParamsJson::toText(p), &object), QString());
+    QCOMPARE(object.value(QStringLiteral("maxSpeed")).toString(), QStringLiteral("nan"));
+    MotorParams copy = zeroBlock();
+    QCOMPARE(MotorParamsJson::apply(object, &copy), QStringList());
+    QVERIFY(std::isnan(copy.maxSpeed));
+    QCOMPARE(copy.minPos, -std::numeric_limits<double>::infinity());
+    // Other strings are still refused for numbers.
+    QCOMPARE(MotorParamsJson::apply(QJsonObject{{QStringLiteral("maxAcc"), QStringLiteral("fast")}}, &copy).size(), 1);
 }
 
 void TestMotorParamsJson::shorterTextClearsTheOldBytes()
