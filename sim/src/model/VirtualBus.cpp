@@ -303,19 +303,26 @@ VirtualBus::Result VirtualBus::clearHalt(const Session &session, std::uint8_t en
     return Result::Ok;
 }
 
-VirtualBus::Result VirtualBus::bulkOut(const Session &session, std::uint8_t endpoint, const std::uint8_t *data,
-                                       int length, int *transferred)
+VirtualBus::Result VirtualBus::checkTransfer(const Session &session, std::uint8_t endpoint, bool in)
 {
-    *transferred = 0;
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (!isAlive(session))
         return Result::NoDevice;
     if (!session.controller)
         return Result::Io;
     if (session.claimRefused)
         return Result::Busy;
-    if ((endpoint & 0x80) || !hasEndpoint(session, endpoint))
+    if (bool(endpoint & 0x80) != in || !hasEndpoint(session, endpoint))
         return Result::NotFound;
+    return Result::Ok;
+}
+
+VirtualBus::Result VirtualBus::bulkOut(const Session &session, std::uint8_t endpoint, const std::uint8_t *data,
+                                       int length, int *transferred)
+{
+    *transferred = 0;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (const Result refused = checkTransfer(session, endpoint, false); refused != Result::Ok)
+        return refused;
     if (length < 0 || (length > 0 && data == nullptr))
         return Result::InvalidParam;
     const SteadyTime now = std::chrono::steady_clock::now();
@@ -329,14 +336,8 @@ VirtualBus::Result VirtualBus::bulkOut(const Session &session, std::uint8_t endp
 VirtualBus::Result VirtualBus::readInLocked(const Session &session, std::uint8_t endpoint, std::uint8_t *data,
                                             int length, SteadyTime now, int *transferred)
 {
-    if (!isAlive(session))
-        return Result::NoDevice;
-    if (!session.controller)
-        return Result::Io;
-    if (session.claimRefused)
-        return Result::Busy;
-    if (!(endpoint & 0x80) || !hasEndpoint(session, endpoint))
-        return Result::NotFound;
+    if (const Result refused = checkTransfer(session, endpoint, true); refused != Result::Ok)
+        return refused;
     ControllerModel &controller = *session.controller;
     if (controller.usb().inHalted)
         return Result::Pipe;

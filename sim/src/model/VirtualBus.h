@@ -103,6 +103,9 @@ private:
     bool isAlive(const Session &session);
     bool hasEndpoint(const Session &session, std::uint8_t endpoint);
     // One attempt at an IN read under the lock; Timeout when nothing is readable.
+    // Why a transfer on this session and endpoint cannot run (Ok when it can);
+    // called with the bus lock held.
+    Result checkTransfer(const Session &session, std::uint8_t endpoint, bool in);
     Result readInLocked(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length,
                         SteadyTime now, int *transferred);
     void persist();
