@@ -48,6 +48,13 @@ QPushButton *buttonWithText(QMessageBox *box, const QString &text)
     return nullptr;
 }
 
+// Shows a window and waits until the platform has exposed it.
+bool showAndWait(QWidget &window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseButton button,
                Qt::MouseButtons buttons)
 {
@@ -329,8 +336,7 @@ void tst_WindowChrome::dragResizesAndRefusedMoveRestartsFromThere()
     window.setWindowFlag(Qt::FramelessWindowHint);
     window.setGeometry(100, 100, 400, 300);
     MyBorderContainer container(&window, 50, 50, 5);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(showAndWait(window));
     window.setGeometry(100, 100, 400, 300);
     MyBorderContainer::MyBorder *left = container.borders().at(0);
 
@@ -368,8 +374,7 @@ void tst_WindowChrome::noResizeWhileFullScreenOrAfterRelease()
     window.setWindowFlag(Qt::FramelessWindowHint);
     window.setGeometry(100, 100, 400, 300);
     MyBorderContainer container(&window, 50, 50, 5);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(showAndWait(window));
     MyBorderContainer::MyBorder *right = container.borders().at(1);
 
     // Released: moving with the button held again does nothing.

@@ -18,6 +18,17 @@ constexpr int Id = 14;
 // Controller node of the default scenario: bus 1, the address after the root hub.
 const char *const Node = "/dev/bus/usb/001/002";
 
+// A bulk URB on one endpoint over the whole of a buffer.
+usbdevfs_urb bulkUrb(unsigned char endpoint, void *buffer, int length)
+{
+    usbdevfs_urb urb{};
+    urb.type = USBDEVFS_URB_TYPE_BULK;
+    urb.endpoint = endpoint;
+    urb.buffer = buffer;
+    urb.buffer_length = length;
+    return urb;
+}
+
 int errnoOf(int result)
 {
     return result < 0 ? errno : 0;
@@ -93,11 +104,7 @@ private Q_SLOTS:
     {
         // A request that is not a frame is recorded and left unanswered.
         unsigned char junk[5] = {1, 2, 3, 4, 5};
-        usbdevfs_urb out{};
-        out.type = USBDEVFS_URB_TYPE_BULK;
-        out.endpoint = 0x01;
-        out.buffer = junk;
-        out.buffer_length = sizeof junk;
+        usbdevfs_urb out = bulkUrb(0x01, junk, sizeof junk);
         QCOMPARE(::ioctl(m_fd, USBDEVFS_SUBMITURB, &out), 0);
         void *reaped = nullptr;
         QCOMPARE(::ioctl(m_fd, USBDEVFS_REAPURBNDELAY, &reaped), 0);
@@ -107,11 +114,7 @@ private Q_SLOTS:
 
         // An IN URB waits; discarding it hands it back with -ENOENT.
         unsigned char in[64] = {};
-        usbdevfs_urb read{};
-        read.type = USBDEVFS_URB_TYPE_BULK;
-        read.endpoint = 0x81;
-        read.buffer = in;
-        read.buffer_length = sizeof in;
+        usbdevfs_urb read = bulkUrb(0x81, in, sizeof in);
         QCOMPARE(::ioctl(m_fd, USBDEVFS_SUBMITURB, &read), 0);
         QCOMPARE(errnoOf(::ioctl(m_fd, USBDEVFS_REAPURBNDELAY, &reaped)), EAGAIN);
         QCOMPARE(::ioctl(m_fd, USBDEVFS_DISCARDURB, &read), 0);
