@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ParamPopup.h"
+
+namespace Ui {
+class JogParamWidget;
+}
+
+// Pop-up of an axis panel for jogging: step length, number of steps and the
+// delay between steps, checked against the stage's travel and sent to the
+// device service on confirmation.
+class JogParamWidget : public ParamPopup
+{
+    Q_OBJECT
+
+public:
+    explicit JogParamWidget(QWidget *parent = nullptr);
+    ~JogParamWidget() override;
+
+    void setAxis(int axis);
+    int axis() const { return m_axis; }
+    void setUnit(const QString &unit);
+    // Keeps only the travel length maxPos - minPos.
+    void setPosRange(double minPos, double maxPos);
+    void loadParams();
+
+signals:
+    void signal_jogParamWindowDeactivated();
+    // Declared for hosts that listen; the pop-up sends through the service.
+    void signal_jogParamChanged(float step, int time, int delay);
+    void signal_loadJogParam();
+
+private slots:
+    void on_pushButton_confirm_clicked();
+    void on_pushButton_restore_clicked();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void emitDeactivated() override;
+
+private:
+    void applyUnit();
+
+    Ui::JogParamWidget *ui;
+    int m_axis = 0;
+    QString m_unit = QStringLiteral("mm");
+    double m_travel = 0;
+};

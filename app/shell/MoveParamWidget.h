@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ParamPopup.h"
+
+namespace Ui {
+class MoveParamWidget;
+}
+
+// Pop-up of an axis panel for the absolute move: target position, speed and
+// acceleration, checked against the stage model's limits and sent to the
+// device service on confirmation.
+class MoveParamWidget : public ParamPopup
+{
+    Q_OBJECT
+
+public:
+    explicit MoveParamWidget(QWidget *parent = nullptr);
+    ~MoveParamWidget() override;
+
+    void setAxis(int axis);
+    int axis() const { return m_axis; }
+    // "mm", "°", ...: the unit labels show it, "%1/s" and "%1/s²".
+    void setUnit(const QString &unit);
+    void setPosRange(double minPos, double maxPos);
+    void setMaxSpeed(double maxSpeed);
+    void setMaxAcc(double maxAcc);
+    // Fills the fields from the device service's cache for the axis.
+    void loadParams();
+
+signals:
+    void signal_moveParamWindowDeactivated();
+
+private slots:
+    void on_pushButton_confirm_clicked();
+    void on_pushButton_restore_clicked();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void emitDeactivated() override;
+
+private:
+    void applyUnit();
+
+    Ui::MoveParamWidget *ui;
+    int m_axis = 0;
+    QString m_unit = QStringLiteral("mm");
+    double m_minPos = 0;
+    double m_maxPos = 0;
+    double m_maxSpeed = 0;
+    double m_maxAcc = 0;
+};
