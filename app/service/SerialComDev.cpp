@@ -82,6 +82,24 @@ void SerialComDev::wireRequests()
     connect(this, &SerialComDev::signal_getDevState, this,
             [this](int axis) { enqueuePoll(axis, PollKind::State); }, Qt::DirectConnection);
 
+    // Counted in the emitting thread, before the request is queued, so that
+    // the poll gate knows which polls a request has overtaken.
+    const auto count = [this] { noteRequest(); };
+    connect(this, &SerialComDev::signal_setSpeedParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setRelativeDispParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setAbsoluteDispParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setJogParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setCircleParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setTriggerParams, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setMotorConfig, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_stopMotor, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_startMotor, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_home, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_enableMotor, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setRockerEnabled, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setTriggerInDisp, this, count, Qt::DirectConnection);
+    connect(this, &SerialComDev::signal_setPosConpenEnable, this, count, Qt::DirectConnection);
+
     connect(this, &SerialComDev::signal_setSpeedParams, this, &SerialComDev::slot_setSpeedParams);
     connect(this, &SerialComDev::signal_setRelativeDispParams, this, &SerialComDev::slot_setRelativeDispParams);
     connect(this, &SerialComDev::signal_setAbsoluteDispParams, this, &SerialComDev::slot_setAbsoluteDispParams);
@@ -149,13 +167,20 @@ void SerialComDev::requestCurrentPos(int axis)
 
 // ---------------------------------------------------------------- polling
 
+void SerialComDev::noteRequest()
+{
+    QMutexLocker lock(&m_pollMutex);
+    ++m_requestCount;
+}
+
 void SerialComDev::enqueuePoll(int axis, PollKind kind)
 {
     QMutexLocker lock(&m_pollMutex);
-    const PollRequest request(axis, kind);
-    if (m_pendingPolls.contains(request))
-        return;
-    m_pendingPolls.append(request);
+    for (const PollRequest &pending : qAsConst(m_pendingPolls)) {
+        if (pending.axis == axis && pending.kind == kind && pending.requestsBefore == m_requestCount)
+            return;
+    }
+    m_pendingPolls.append({axis, kind, m_requestCount});
     if (!m_pollServicePosted) {
         m_pollServicePosted = true;
         QMetaObject::invokeMethod(this, &SerialComDev::serveNextPoll, Qt::QueuedConnection);
@@ -177,10 +202,10 @@ void SerialComDev::serveNextPoll()
         else
             QMetaObject::invokeMethod(this, &SerialComDev::serveNextPoll, Qt::QueuedConnection);
     }
-    if (request.second == PollKind::Position)
-        slot_getCurrentPos(request.first);
+    if (request.kind == PollKind::Position)
+        slot_getCurrentPos(request.axis);
     else
-        slot_getCurrentState(request.first);
+        slot_getCurrentState(request.axis);
 }
 
 int SerialComDev::pendingPollCount() const

@@ -7,7 +7,6 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
-#include <QPair>
 #include <QString>
 #include <atomic>
 
@@ -128,13 +127,21 @@ public slots:
 
 private:
     enum class PollKind { Position, State };
-    using PollRequest = QPair<int, PollKind>;
+    struct PollRequest {
+        int axis = 0;
+        PollKind kind = PollKind::Position;
+        // Other requests emitted before this poll; a poll is a duplicate
+        // only of one that no other request has overtaken since.
+        quint64 requestsBefore = 0;
+    };
 
     SerialComDev();
     void wireRequests();
-    // Records a poll request unless the same one is still waiting, so a slow
-    // or silent controller cannot pile up stale polls ahead of commands.
+    // Records a poll request unless the same one is still waiting with no
+    // other request emitted since, so a slow or silent controller cannot pile
+    // up stale polls, yet a poll after a command still reads after it.
     void enqueuePoll(int axis, PollKind kind);
+    void noteRequest();
     // Serves the oldest waiting poll; re-posts itself behind any request
     // that arrived meanwhile, so polls never hold commands back.
     void serveNextPoll();
@@ -152,4 +159,5 @@ private:
     mutable QMutex m_pollMutex;
     QList<PollRequest> m_pendingPolls;
     bool m_pollServicePosted = false;
+    quint64 m_requestCount = 0; // non-poll requests emitted, under m_pollMutex
 };

@@ -398,6 +398,28 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(service->pendingPollCount(), 0, 5000);
     }
 
+    void aPollAfterACommandReadsAfterIt()
+    {
+        Relay relay(service);
+        QSignalSpy positions(&relay, &Relay::position);
+        QCOMPARE(setTargetPos(kId, 0, 40.0), 0); // the move's target
+        vsim_clear_written(kId);
+        // Keep the worker busy with an unanswered poll so that the requests
+        // below all wait together.
+        QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_NO_REPLY, 0x0023, 1), VSIM_OK);
+        emit service->signal_getCurrentPos(0);
+        QTRY_COMPARE_WITH_TIMEOUT(writtenCodes(), (QList<int>{0x0023}), 1000);
+        vsim_clear_written(kId);
+        emit service->signal_getCurrentPos(0);
+        emit service->signal_startMotor(0, MOVE_CODE_MOVE);
+        emit service->signal_getCurrentPos(0); // must not be merged into the first
+        emit service->signal_getCurrentPos(0); // a true duplicate: merged
+        QTRY_COMPARE_WITH_TIMEOUT(writtenCodes(), (QList<int>{0x0023, 0x0001, 0x0023}), 3000);
+        QTest::qWait(300);
+        QCOMPARE(writtenCodes(), (QList<int>{0x0023, 0x0001, 0x0023}));
+        QVERIFY(positions.count() >= 2);
+    }
+
     void heartbeatCountsFailuresWithoutReset()
     {
         Heart heart;
