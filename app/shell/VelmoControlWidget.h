@@ -4,6 +4,7 @@
 #include "StyledWidget.h"
 #include "VelmoDevParam.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class QPushButton;
@@ -128,7 +129,9 @@ private:
     int m_rockerLevel = -1; // -1: no level shown yet
     quint32 m_runCount = 0;
     VelmoDevParam m_devParam;
+    int m_enableMismatch = 0;
     QPushButton *m_closedByPress = nullptr;
+    QElapsedTimer m_closedByPressTime;
 
     DeviceParamWidget *m_deviceParam;
     MoveParamWidget *m_moveParam;

@@ -113,6 +113,10 @@
         <source>停止运行</source>
         <translation>Stop runing</translation>
     </message>
+    <message>
+        <source>运行中关闭该界面将会自动停止，是否关闭？</source>
+        <translation>Closing this window while the axis runs will stop it. Close it?</translation>
+    </message>
 </context>
 <context>
     <name>DebugWidget</name>
@@ -685,6 +689,10 @@ window before continuing!</translation>
         <source>速度超出范围！(0，%1]</source>
         <translation>Speed out of range! (0, %1]</translation>
     </message>
+    <message>
+        <source>输入值无效：%1</source>
+        <translation>Invalid value: %1</translation>
+    </message>
 </context>
 <context>
     <name>SerialComDev</name>
@@ -854,6 +862,14 @@ window before continuing!</translation>
     <message>
         <source>原点限位光耦失效 </source>
         <translation>Origin limit photocoupler failed</translation>
+    </message>
+    <message>
+        <source>放大</source>
+        <translation>Enlarge</translation>
+    </message>
+    <message>
+        <source>缩小</source>
+        <translation>Shrink</translation>
     </message>
 </context>
 <context>
