@@ -1,11 +1,15 @@
 #include "Gallery.h"
 
+#include "CycleOperationWidget.h"
+#include "DeviceParamWidget.h"
+#include "DriveParamWidget.h"
+#include "JogParamWidget.h"
+#include "MoveParamWidget.h"
 #include "MyBorderContainer.h"
 #include "StageCatalogue.h"
 #include "TDoubleSpinBox.h"
+#include "VelmoControlWidget.h"
 #include "standins/AddControlsWidget.h"
-#include "standins/MoveParamWidget.h"
-#include "standins/VelmoControlWidget.h"
 #include "standins/VelmoWidget.h"
 
 #include <QButtonGroup>
@@ -120,82 +124,40 @@ QWidget *menuBar(QWidget *window, bool english)
     return bar;
 }
 
-// One axis panel, laid out like the program's 800 x 450 panel.
-QWidget *axisPanel(QWidget *parent, const VelmoDevParam &model)
+// The program's axis panel, fed the states and log entries a running axis
+// produces. It is not connected to the device service, so nothing the
+// service says reaches it; what it shows comes from here.
+QWidget *axisPanel(QWidget *parent, const VelmoDevParam &model, Gallery::Overlay overlay)
 {
     auto *panel = new VelmoControlWidget(parent);
-    panel->setFixedSize(800, 450);
+    panel->setDevParam(model);
+    panel->setAxisIndex(0);
+    panel->setAxisName(QStringLiteral("Axis1"));
+    panel->setModelName(model.name);
+    panel->setUnit(model.unitString);
+    panel->setPosRange(model.minPos, model.maxPos);
+    panel->setMaxSpeed(model.maxSpeed);
+    panel->setMaxAcc(model.maxAcc);
+    panel->logInitialized();
 
-    auto *title = new QWidget(panel);
-    title->setObjectName(QStringLiteral("widget_title"));
-    title->setGeometry(0, 0, 800, 50);
-    auto *titleRow = new QHBoxLayout(title);
-    titleRow->setContentsMargins(16, 0, 12, 0);
-    titleRow->addWidget(label(title, QStringLiteral("Axis1"), "label_axisName"));
-    titleRow->addSpacing(12);
-    titleRow->addWidget(label(title, model.name, "label_modelName"));
-    titleRow->addStretch();
-    button(title, "pushButton_circle", QSize(32, 32))->setToolTip(tr("VelmoControlWidget", "运动轴设置"));
-    titleRow->addWidget(title->findChild<QPushButton *>(QStringLiteral("pushButton_circle")));
-    titleRow->addWidget(button(title, "pushButton_remove", QSize(32, 32)));
+    panel->slot_showOperationMsg(0, 3, 2, tr("SerialComDev", "设置参数，目标位置：%1").arg(12.5));
+    panel->slot_showOperationMsg(0, 3, 1, QStringLiteral("Move"));
+    MotorStageState state{};
+    state.isEnable = 1;
+    state.isHome = 1;
+    state.currentJog = 3;
+    panel->slot_updateDevState(0, state); // running: a jog at its third step
+    state.isRightLimit = 1;
+    panel->slot_updateDevState(0, state);
+    panel->slot_updateCurrentPos(0, 12.5);
 
-    auto *content = new QWidget(panel);
-    content->setObjectName(QStringLiteral("widget_content"));
-    content->setGeometry(0, 50, 800, 400);
-
-    auto *log = new QTextBrowser(content);
-    log->setObjectName(QStringLiteral("textBrowser_operatioInfo"));
-    log->setGeometry(16, 12, 360, 340);
-    const auto entry = [](const QString &type, const QString &msg, const QString &state, bool red = false) {
-        const QString text = QStringLiteral("10:24:05\n%1 %2 %3").arg(type, msg, state);
-        return red ? QStringLiteral("<pre><font color=red>%1</font></pre>").arg(text)
-                   : QStringLiteral("<pre><font color=white>%1</font></pre>").arg(text);
-    };
-    log->append(entry(QString(), QObject::tr("初始化运动轴参数成功"), QString()));
-    log->append(entry(QObject::tr("移动"), tr("SerialComDev", "设置参数，目标位置：%1").arg(12.5), QObject::tr("操作成功")));
-    log->append(entry(QObject::tr("步进"), tr("SerialComDev", "正方向Jog"), QObject::tr("操作成功")));
-    log->append(entry(QObject::tr("当前运行次数"), QStringLiteral("3"), QObject::tr("运行中")));
-    log->append(entry(QString(), tr("VelmoControlWidget", "已到达正限位！"), QString(), true));
-
-    auto *position = label(content, QStringLiteral("%1 %2").arg(12.5, 0, 'f', 3).arg(model.unitString),
-                           "label_currentPos");
-    position->setGeometry(400, 12, 370, 80);
-    position->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    const QSize big(100, 44);
-    const QSize narrow(28, 44);
-    const int rows[] = {120, 190, 260};
-    label(content, QStringLiteral("Move"), "label_8")->setGeometry(400, rows[0], 60, 44);
-    button(content, "pushButton_move", big)->move(492, rows[0]);
-    auto *moveParam = button(content, "pushButton_moveParam", narrow);
-    moveParam->move(596, rows[0]);
-    moveParam->setCheckable(true);
-    button(content, "pushButton_home", big)->move(660, rows[0]);
-    label(content, QStringLiteral("Jog"), "label_6")->setGeometry(400, rows[1], 60, 44);
-    button(content, "pushButton_jogLeft", QSize(64, 44))->move(460, rows[1]);
-    button(content, "pushButton_jogRight", QSize(64, 44))->move(528, rows[1]);
-    auto *jogParam = button(content, "pushButton_jogParam", narrow);
-    jogParam->move(596, rows[1]);
-    jogParam->setCheckable(true);
-    jogParam->setChecked(true); // its pop-up is open
-    button(content, "pushButton_stop", big)->move(660, rows[1]);
-    label(content, QStringLiteral("Drive"), "label_7")->setGeometry(400, rows[2], 60, 44);
-    button(content, "pushButton_driveLeft", QSize(64, 44))->move(460, rows[2]);
-    button(content, "pushButton_driveRight", QSize(64, 44))->move(528, rows[2]);
-    auto *driveParam = button(content, "pushButton_driveParam", narrow);
-    driveParam->move(596, rows[2]);
-    driveParam->setCheckable(true);
-    auto *enable = button(content, "pushButton_enable", big);
-    enable->move(660, rows[2]);
-    enable->setCheckable(true);
-    enable->setChecked(true); // motor enabled
-
-    auto *doingLight = label(content, QString(), "label_doingLight");
-    doingLight->setGeometry(400, 340, 20, 20);
-    doingLight->setStyleSheet(QStringLiteral(".QLabel#label_doingLight{border-image: url(:/image/greenPot.png);}"));
-    label(content, tr("VelmoControlWidget", "运行中"), "label_doing")->setGeometry(428, 336, 120, 28);
-    label(content, QString(), "label_originLight")->setGeometry(560, 340, 20, 20);
-    label(content, tr("VelmoControlWidget", "已复位"), "label_origin")->setGeometry(588, 336, 160, 28);
+    if (overlay == Gallery::Overlay::Cycle) {
+        panel->cycleOperationWidget()->loadParams(40, 10, 5, 3, 200);
+        panel->cycleOperationWidget()->show();
+    } else if (overlay == Gallery::Overlay::DeviceParam) {
+        panel->deviceParamWidget()->setOutputEnabled(true);
+        panel->deviceParamWidget()->show();
+    }
     return panel;
 }
 
@@ -203,7 +165,13 @@ QWidget *axisPanel(QWidget *parent, const VelmoDevParam &model)
 // checked and disabled; hover and pressed are shown by their images.
 QWidget *stateGrid(QWidget *parent)
 {
-    auto *host = new VelmoControlWidget(parent);
+    // The style sheet's button rules apply inside an axis panel only: the
+    // samples sit on a panel whose own contents are hidden.
+    auto *panel = new VelmoControlWidget(parent);
+    for (QWidget *own : panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        own->hide();
+    auto *host = new QWidget(panel);
+    host->setGeometry(panel->rect());
     auto *grid = new QGridLayout(host);
     grid->setContentsMargins(16, 12, 16, 12);
     grid->setHorizontalSpacing(10);
@@ -249,7 +217,7 @@ QWidget *stateGrid(QWidget *parent)
         }
         ++row;
     }
-    return host;
+    return panel;
 }
 
 QWidget *dialogCard(QWidget *parent, const StageCatalogue &catalogue)
@@ -307,31 +275,33 @@ QWidget *dialogCard(QWidget *parent, const StageCatalogue &catalogue)
     return dialog;
 }
 
-QWidget *moveParamPopup(QWidget *parent, const QString &unit)
+// The three parameter pop-ups, as windows of their own in the program,
+// embedded here side by side.
+QWidget *parameterPopups(QWidget *parent, const VelmoDevParam &model)
 {
-    auto *popup = new MoveParamWidget(parent);
-    popup->setFixedSize(300, 155);
-    auto *grid = new QGridLayout(popup);
-    grid->setContentsMargins(16, 18, 16, 10);
-    grid->setVerticalSpacing(4);
-    const char *captions[] = {"位置:", "速度:", "加速度:"};
-    const double values[] = {12.5, 10, 40};
-    const QString units[] = {unit, QStringLiteral("%1/s").arg(unit), QStringLiteral("%1/s²").arg(unit)};
-    for (int i = 0; i < 3; ++i) {
-        grid->addWidget(label(popup, tr("MoveParamWidget", captions[i])), i, 0);
-        auto *field = new TDoubleSpinBox(popup);
-        field->setDecimals(3);
-        field->setRange(-10000000, 10000000);
-        field->setValue(values[i]);
-        grid->addWidget(field, i, 1);
-        grid->addWidget(label(popup, units[i]), i, 2);
-    }
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(new QPushButton(tr("MoveParamWidget", "还原"), popup));
-    buttons->addWidget(new QPushButton(tr("MoveParamWidget", "确认"), popup));
-    grid->addLayout(buttons, 3, 0, 1, 3);
-    return popup;
+    auto *host = new QWidget(parent);
+    auto *row = new QHBoxLayout(host);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+    auto embed = [&](QWidget *popup) {
+        popup->setWindowFlags(Qt::Widget);
+        row->addWidget(popup, 0, Qt::AlignTop);
+        return popup;
+    };
+    auto *move = new MoveParamWidget(host);
+    auto *jog = new JogParamWidget(host);
+    auto *drive = new DriveParamWidget(host);
+    move->setUnit(model.unitString);
+    jog->setUnit(model.unitString);
+    drive->setUnit(model.unitString);
+    embed(move)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_disp"))->setValue(12.5);
+    embed(jog)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_step"))->setValue(0.5);
+    embed(drive)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_speed"))->setValue(10);
+    for (auto *speed : {move->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_speed")),
+                        drive->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_acc"))})
+        speed->setValue(40);
+    row->addStretch();
+    return host;
 }
 
 QWidget *inputs(QWidget *parent)
@@ -383,7 +353,7 @@ QWidget *inputs(QWidget *parent)
 
 } // namespace
 
-QWidget *Gallery::build(bool english)
+QWidget *Gallery::build(bool english, Overlay overlay)
 {
     StageCatalogue catalogue;
     catalogue.loadFile(StageCatalogue::defaultPath());
@@ -396,7 +366,7 @@ QWidget *Gallery::build(bool english)
     window->setObjectName(QStringLiteral("VelmoWidget"));
     window->setWindowTitle(QStringLiteral("velmo gallery"));
     window->setWindowFlag(Qt::FramelessWindowHint);
-    window->resize(1580, 960);
+    window->resize(1650, 1010);
     new MyBorderContainer(window, 50, 50, 5);
 
     auto *column = new QVBoxLayout(window);
@@ -410,14 +380,14 @@ QWidget *Gallery::build(bool english)
     auto *bodyGrid = new QGridLayout(body);
     bodyGrid->setContentsMargins(12, 12, 12, 12);
     bodyGrid->setSpacing(12);
-    bodyGrid->addWidget(axisPanel(body, param), 0, 0, Qt::AlignTop);
+    bodyGrid->addWidget(axisPanel(body, param, overlay), 0, 0, Qt::AlignTop);
     bodyGrid->addWidget(stateGrid(body), 0, 1, Qt::AlignTop);
     auto *lower = new QHBoxLayout;
     lower->setSpacing(16);
     lower->addWidget(dialogCard(body, catalogue), 0, Qt::AlignTop);
-    lower->addWidget(moveParamPopup(body, param.unitString), 0, Qt::AlignTop);
-    bodyGrid->addLayout(lower, 1, 0, Qt::AlignTop | Qt::AlignLeft);
-    bodyGrid->addWidget(inputs(body), 1, 1, Qt::AlignTop);
+    lower->addWidget(parameterPopups(body, param), 0, Qt::AlignTop);
+    bodyGrid->addLayout(lower, 1, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);
+    bodyGrid->addWidget(inputs(body), 2, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);
     column->addWidget(body, 1);
     return window;
 }

@@ -2,13 +2,16 @@
 
 class QWidget;
 
-// Builds the gallery: the program's title and menu bars, an axis panel with
-// its image buttons, every button state side by side, a dialog card, a
-// parameter pop-up, spin boxes, check boxes, combo boxes and lamps, all
-// styled by the application style sheet.
+// Builds the gallery: the program's title and menu bars, the axis panel
+// with one of its overlays if asked, every button state side by side, a
+// dialog card, the three parameter pop-ups, spin boxes, check boxes, combo
+// boxes and lamps, all styled by the application style sheet.
 class Gallery
 {
 public:
+    // An overlay of the axis panel to show open.
+    enum class Overlay { None, Cycle, DeviceParam };
+
     // english: the connect button shows its English image set.
-    static QWidget *build(bool english);
+    static QWidget *build(bool english, Overlay overlay = Overlay::None);
 };

@@ -1,7 +1,7 @@
 // velmo_gallery: the program's look on one screen, for checking the style
 // sheet, the images and the translation.
 //
-//   velmo_gallery [--lang zh|en] [--no-box] [--quit-after <ms>]
+//   velmo_gallery [--lang zh|en] [--overlay cycle|device] [--no-box] [--quit-after <ms>]
 //
 // --lang en loads velmo_en_US.qm from beside the program (the embedded
 // copy if it is missing); the styled message box opens over the gallery
@@ -31,13 +31,28 @@ int main(int argc, char *argv[])
     const QCommandLineOption noBox(QStringLiteral("no-box"), QStringLiteral("Do not open the message box."));
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
                                        QStringLiteral("ms"));
-    parser.addOptions({lang, noBox, quitAfter});
+    const QCommandLineOption overlayOption(QStringLiteral("overlay"),
+                                           QStringLiteral("Open an overlay of the axis panel: cycle or device."),
+                                           QStringLiteral("overlay"));
+    parser.addOptions({lang, overlayOption, noBox, quitAfter});
     parser.process(app);
 
     const QString language = parser.value(lang);
     if (language != QLatin1String("zh") && language != QLatin1String("en")) {
         std::fprintf(stderr, "velmo_gallery: --lang must be zh or en\n");
         return 2;
+    }
+    Gallery::Overlay overlay = Gallery::Overlay::None;
+    if (parser.isSet(overlayOption)) {
+        const QString name = parser.value(overlayOption);
+        if (name == QLatin1String("cycle")) {
+            overlay = Gallery::Overlay::Cycle;
+        } else if (name == QLatin1String("device")) {
+            overlay = Gallery::Overlay::DeviceParam;
+        } else {
+            std::fprintf(stderr, "velmo_gallery: --overlay must be cycle or device\n");
+            return 2;
+        }
     }
     QTranslator translator;
     const bool english = language == QLatin1String("en");
@@ -55,7 +70,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "velmo_gallery: style sheet missing\n");
     app.setStyleSheet(sheet);
 
-    QWidget *window = Gallery::build(english);
+    QWidget *window = Gallery::build(english, overlay);
     window->move(10, 10);
     window->show();
 
