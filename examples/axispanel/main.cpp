@@ -1,0 +1,135 @@
+// velmo_axis_panel: operates one axis of the first controller on the bus
+// from its axis panel, wired to the device service the way the main window
+// wires its panels.
+//
+//   velmo_axis_panel [--axis <index>] [--lang zh|en] [--quit-after <ms>]
+//
+// The axis's stage model comes from its motor parameter block; an axis
+// without one gets a 0..50 mm model so that it can still be moved.
+
+#include "AppResources.h"
+#include "SerialComDev.h"
+#include "VelmoControlWidget.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString blockText(const char *field, int size)
+{
+    return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
+}
+
+VelmoDevParam modelOfAxis(SerialComDev *service, int axis)
+{
+    VelmoDevParam param;
+    MotorParams block;
+    std::memset(&block, 0, sizeof block);
+    if (service->getMotorParams(axis, &block) == 0 && block.maxPos > block.minPos) {
+        param.name = blockText(block.modelName, int(sizeof block.modelName));
+        param.reservedText = blockText(block.serialNumber, int(sizeof block.serialNumber));
+        param.unitString = block.motorType == 1 || block.motorType == 2 ? QStringLiteral("°") : QStringLiteral("mm");
+        param.moveType = block.motorType;
+        param.maxSpeed = block.maxSpeed;
+        param.maxAcc = block.maxAcc;
+        param.minPos = block.minPos;
+        param.maxPos = block.maxPos;
+        param.maxRockerSpeed = block.maxRockerSpeed;
+        return param;
+    }
+    param.name = QStringLiteral("—");
+    param.unitString = QStringLiteral("mm");
+    param.maxSpeed = 10;
+    param.maxAcc = 50;
+    param.maxPos = 50;
+    param.maxRockerSpeed = 5;
+    return param;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AppResources::init();
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption axisOption(QStringLiteral("axis"), QStringLiteral("Axis index, from 0."),
+                                        QStringLiteral("index"), QStringLiteral("0"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
+                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
+                                       QStringLiteral("ms"));
+    parser.addOptions({axisOption, lang, quitAfter});
+    parser.process(app);
+
+    QTranslator translator;
+    if (parser.value(lang) == QLatin1String("en")) {
+        if (!translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
+            && !translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"))) {
+            std::fprintf(stderr, "velmo_axis_panel: no English translation found\n");
+            return 1;
+        }
+        QCoreApplication::installTranslator(&translator);
+    }
+    app.setStyleSheet(AppResources::styleSheet());
+
+    int ids[16] = {};
+    const int found = listKXMotorControlerDevices(ids, 16);
+    if (found <= 0) {
+        std::fprintf(stderr, "velmo_axis_panel: no controller on the bus (try LD_LIBRARY_PATH=build/sim)\n");
+        return 1;
+    }
+    SerialComDev *service = SerialComDev::instance();
+    const int opened = service->openDevice(ids[0]);
+    if (opened < 0) {
+        std::fprintf(stderr, "velmo_axis_panel: cannot open controller %d (%d)\n", ids[0], opened);
+        return 1;
+    }
+    service->setConnected(true);
+
+    bool ok = false;
+    const int axis = parser.value(axisOption).toInt(&ok);
+    const int axes = service->getDevAxisCount();
+    if (!ok || axis < 0 || axis >= axes) {
+        std::fprintf(stderr, "velmo_axis_panel: the controller has %d axes\n", axes);
+        service->closeDevice();
+        return 2;
+    }
+    const int init = service->initAxis(axis);
+    if (init < 0)
+        std::fprintf(stderr, "velmo_axis_panel: reading the axis's parameters failed (%d)\n", init);
+    const VelmoDevParam param = modelOfAxis(service, axis);
+
+    auto *panel = new VelmoControlWidget;
+    QObject::connect(service, &SerialComDev::signal_updateCurrentPos, panel, &VelmoControlWidget::slot_updateCurrentPos);
+    QObject::connect(service, &SerialComDev::signal_updateDevState, panel, &VelmoControlWidget::slot_updateDevState);
+    QObject::connect(service, &SerialComDev::signal_showOperationMsg, panel, &VelmoControlWidget::slot_showOperationMsg);
+    QObject::connect(panel, &VelmoControlWidget::signal_closed, &app, &QCoreApplication::quit);
+    panel->setDevParam(param);
+    panel->setAxisIndex(axis);
+    panel->setAxisName(QStringLiteral("Axis%1").arg(axis + 1));
+    panel->setModelName(param.name);
+    panel->setUnit(param.unitString);
+    panel->setPosRange(param.minPos, param.maxPos);
+    panel->setMaxSpeed(param.maxSpeed);
+    panel->setMaxAcc(param.maxAcc);
+    panel->logInitialized();
+    panel->setWindowTitle(QStringLiteral("velmo — Axis%1").arg(axis + 1));
+    panel->move(40, 40);
+    panel->show();
+
+    if (parser.isSet(quitAfter))
+        QTimer::singleShot(parser.value(quitAfter).toInt(), &app, &QCoreApplication::quit);
+    const int result = app.exec();
+    delete panel;
+    service->closeDevice();
+    return result;
+}
