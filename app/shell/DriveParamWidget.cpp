@@ -1,0 +1,119 @@
+#include "DriveParamWidget.h"
+#include "ui_DriveParamWidget.h"
+
+#include "InputCheck.h"
+#include "SerialComDev.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+DriveParamWidget::DriveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::DriveParamWidget)
+{
+    ui->setupUi(this);
+    // The background image's pointer and rounded corners leave see-through parts.
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+DriveParamWidget::~DriveParamWidget()
+{
+    delete ui;
+}
+
+void DriveParamWidget::setAxis(int axis)
+{
+    m_axis = axis;
+}
+
+void DriveParamWidget::setUnit(const QString &unit)
+{
+    m_unit = unit;
+    applyUnit();
+}
+
+void DriveParamWidget::setPosRange(double minPos, double maxPos)
+{
+    m_travel = maxPos - minPos;
+}
+
+void DriveParamWidget::setMaxSpeed(double maxSpeed)
+{
+    m_maxSpeed = maxSpeed;
+}
+
+void DriveParamWidget::setMaxAcc(double maxAcc)
+{
+    m_maxAcc = maxAcc;
+}
+
+void DriveParamWidget::loadParams()
+{
+    SerialComDev *service = SerialComDev::instance();
+    ui->doubleSpinBox_disp->setValue(service->axisRelativeDisp(m_axis));
+    ui->doubleSpinBox_speed->setValue(service->axisSpeed(m_axis));
+    ui->doubleSpinBox_acc->setValue(service->axisAcceleration(m_axis));
+    ui->checkBox_travelEnable->setChecked(service->axisRelativeDispEnable(m_axis));
+}
+
+void DriveParamWidget::on_pushButton_confirm_clicked()
+{
+    InputCheck check;
+    // A field that cannot be read is reported once, not again by its own check.
+    const bool dispRead = check.readable(ui->doubleSpinBox_disp, ui->checkBox_travelEnable->text());
+    const bool speedRead = check.readable(ui->doubleSpinBox_speed, ui->label_2->text());
+    const bool accRead = check.readable(ui->doubleSpinBox_acc, ui->label_3->text());
+
+    const double disp = ui->doubleSpinBox_disp->value();
+    const double speed = ui->doubleSpinBox_speed->value();
+    const double acc = ui->doubleSpinBox_acc->value();
+    const bool travelEnabled = ui->checkBox_travelEnable->isChecked();
+
+    // The displacement is sent whether or not relative travel is on, so it
+    // is checked either way: the controller keeps it for the next time.
+    if (dispRead)
+        check.require(disp > 0 && disp <= m_travel,
+                      QCoreApplication::translate("QObject", "相对位移超出范围！(0，%1]").arg(InputCheck::number(m_travel)));
+    if (speedRead)
+        check.require(speed > 0 && speed <= m_maxSpeed,
+                      QCoreApplication::translate("QObject", "速度超出范围！(0，%1]").arg(InputCheck::number(m_maxSpeed)));
+    if (accRead)
+        check.require(acc > 0 && acc <= m_maxAcc,
+                      QCoreApplication::translate("QObject", "加速度超出范围！(0，%1]").arg(InputCheck::number(m_maxAcc)));
+
+    if (check.failed()) {
+        showMessage(check.text());
+        return;
+    }
+
+    // Queued to the service's thread, served in this order.
+    SerialComDev *service = SerialComDev::instance();
+    emit service->signal_setRelativeDispParams(m_axis, disp, travelEnabled);
+    emit service->signal_setSpeedParams(m_axis, acc, speed);
+    close();
+}
+
+void DriveParamWidget::on_pushButton_restore_clicked()
+{
+    loadParams();
+}
+
+void DriveParamWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // The unit labels are the code's, not the form's: set them again.
+        ui->retranslateUi(this);
+        applyUnit();
+    }
+    ParamPopup::changeEvent(event);
+}
+
+void DriveParamWidget::emitDeactivated()
+{
+    emit signal_driveParamWindowDeactivated();
+}
+
+void DriveParamWidget::applyUnit()
+{
+    ui->label_relativeUnit->setText(m_unit);
+    ui->label_speedUnit->setText(QStringLiteral("%1/s").arg(m_unit));
+    ui->label_accUnit->setText(QStringLiteral("%1/s\u00B2").arg(m_unit));
+}

@@ -1,0 +1,98 @@
+#include "JogParamWidget.h"
+#include "ui_JogParamWidget.h"
+
+#include "InputCheck.h"
+#include "SerialComDev.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+JogParamWidget::JogParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::JogParamWidget)
+{
+    ui->setupUi(this);
+    // The background image's pointer and rounded corners leave see-through parts.
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+JogParamWidget::~JogParamWidget()
+{
+    delete ui;
+}
+
+void JogParamWidget::setAxis(int axis)
+{
+    m_axis = axis;
+}
+
+void JogParamWidget::setUnit(const QString &unit)
+{
+    m_unit = unit;
+    applyUnit();
+}
+
+void JogParamWidget::setPosRange(double minPos, double maxPos)
+{
+    m_travel = maxPos - minPos;
+}
+
+void JogParamWidget::loadParams()
+{
+    SerialComDev *service = SerialComDev::instance();
+    ui->doubleSpinBox_step->setValue(service->axisJogStep(m_axis));
+    ui->spinBox_count->setValue(service->axisJogCount(m_axis));
+    ui->spinBox_delay->setValue(service->axisJogDelay(m_axis));
+}
+
+void JogParamWidget::on_pushButton_confirm_clicked()
+{
+    InputCheck check;
+    // A field that cannot be read is reported once, not again by its own check.
+    const bool stepRead = check.readable(ui->doubleSpinBox_step, ui->label_step->text());
+    const bool countRead = check.readable(ui->spinBox_count, ui->label_count->text());
+    const bool delayRead = check.readable(ui->spinBox_delay, ui->label_delay->text());
+
+    const double step = ui->doubleSpinBox_step->value();
+    const int count = ui->spinBox_count->value();
+    const int delay = ui->spinBox_delay->value();
+
+    if (stepRead)
+        check.require(step > 0 && step <= m_travel,
+                      QCoreApplication::translate("QObject", "步长超出范围！(0，%1]").arg(InputCheck::number(m_travel)));
+    if (countRead)
+        check.require(count != 0, QCoreApplication::translate("QObject", "步进次数不能为0！"));
+    if (delayRead)
+        check.require(delay != 0, QCoreApplication::translate("QObject", "步进延时不能为0！"));
+
+    if (check.failed()) {
+        showMessage(check.text());
+        return;
+    }
+
+    emit SerialComDev::instance()->signal_setJogParams(m_axis, step, count, delay);
+    close();
+}
+
+void JogParamWidget::on_pushButton_restore_clicked()
+{
+    loadParams();
+}
+
+void JogParamWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // retranslateUi puts the form's "mm" back into the unit label.
+        ui->retranslateUi(this);
+        applyUnit();
+    }
+    ParamPopup::changeEvent(event);
+}
+
+void JogParamWidget::emitDeactivated()
+{
+    emit signal_jogParamWindowDeactivated();
+}
+
+void JogParamWidget::applyUnit()
+{
+    ui->label_stepUnit->setText(m_unit);
+}

@@ -1,0 +1,122 @@
+#include "MoveParamWidget.h"
+#include "ui_MoveParamWidget.h"
+
+#include "InputCheck.h"
+#include "SerialComDev.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QEvent>
+
+MoveParamWidget::MoveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::MoveParamWidget)
+{
+    ui->setupUi(this);
+}
+
+MoveParamWidget::~MoveParamWidget()
+{
+    delete ui;
+}
+
+void MoveParamWidget::setAxis(int axis)
+{
+    m_axis = axis;
+}
+
+void MoveParamWidget::setUnit(const QString &unit)
+{
+    m_unit = unit;
+    applyUnit();
+}
+
+void MoveParamWidget::setPosRange(double minPos, double maxPos)
+{
+    m_minPos = minPos;
+    m_maxPos = maxPos;
+}
+
+void MoveParamWidget::setMaxSpeed(double maxSpeed)
+{
+    m_maxSpeed = maxSpeed;
+}
+
+void MoveParamWidget::setMaxAcc(double maxAcc)
+{
+    m_maxAcc = maxAcc;
+}
+
+void MoveParamWidget::loadParams()
+{
+    SerialComDev *service = SerialComDev::instance();
+    const double target = service->axisTargetPos(m_axis);
+    const double speed = service->axisSpeed(m_axis);
+    const double acc = service->axisAcceleration(m_axis);
+    // setValue also rewrites a field whose text was left half edited.
+    ui->doubleSpinBox_disp->setValue(target);
+    ui->doubleSpinBox_speed->setValue(speed);
+    ui->doubleSpinBox_acc->setValue(acc);
+    qDebug() << "loadParams" << target << speed << acc;
+}
+
+void MoveParamWidget::on_pushButton_confirm_clicked()
+{
+    InputCheck check;
+    // An unreadable field still holds its previous value; checking that
+    // value's range would report a number the user no longer sees.
+    const bool posRead = check.readable(ui->doubleSpinBox_disp, ui->label_pos->text());
+    const bool speedRead = check.readable(ui->doubleSpinBox_speed, ui->label_speed->text());
+    const bool accRead = check.readable(ui->doubleSpinBox_acc, ui->label_acc->text());
+
+    const double pos = ui->doubleSpinBox_disp->value();
+    const double speed = ui->doubleSpinBox_speed->value();
+    const double acc = ui->doubleSpinBox_acc->value();
+
+    if (posRead)
+        check.require(m_minPos <= pos && pos <= m_maxPos,
+                      QCoreApplication::translate("QObject", "位置超出范围！[%1，%2]")
+                          .arg(InputCheck::number(m_minPos), InputCheck::number(m_maxPos)));
+    if (speedRead)
+        check.require(speed > 0 && speed <= m_maxSpeed,
+                      QCoreApplication::translate("QObject", "速度超出范围！(0，%1]").arg(InputCheck::number(m_maxSpeed)));
+    if (accRead)
+        check.require(acc > 0 && acc <= m_maxAcc,
+                      QCoreApplication::translate("QObject", "加速度超出范围！(0，%1]").arg(InputCheck::number(m_maxAcc)));
+
+    if (check.failed()) {
+        showMessage(check.text());
+        return;
+    }
+
+    // Queued to the service's thread, served in this order.
+    SerialComDev *service = SerialComDev::instance();
+    emit service->signal_setAbsoluteDispParams(m_axis, pos);
+    emit service->signal_setSpeedParams(m_axis, acc, speed);
+    close();
+}
+
+void MoveParamWidget::on_pushButton_restore_clicked()
+{
+    loadParams();
+}
+
+void MoveParamWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // retranslateUi puts the form's "mm" back into the unit labels.
+        ui->retranslateUi(this);
+        applyUnit();
+    }
+    ParamPopup::changeEvent(event);
+}
+
+void MoveParamWidget::emitDeactivated()
+{
+    emit signal_moveParamWindowDeactivated();
+}
+
+void MoveParamWidget::applyUnit()
+{
+    ui->label_posUnit->setText(m_unit);
+    ui->label_speedUnit->setText(QStringLiteral("%1/s").arg(m_unit));
+    ui->label_accUnit->setText(QStringLiteral("%1/s\u00B2").arg(m_unit));
+}
