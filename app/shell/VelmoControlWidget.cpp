@@ -234,19 +234,24 @@ void VelmoControlWidget::slot_updateDevState(int ID, MotorStageState state)
     if (ID != m_iIndex)
         return;
 
-    if (state.isStop != m_sState.isStop) {
+    // The first reading is applied in full: the all-zero state the panel
+    // starts from is not something the controller said, so an axis that is
+    // already running, disabled or unable to run must show it at once.
+    const bool first = !m_stateReceived;
+    m_stateReceived = true;
+    if (first || state.isStop != m_sState.isStop) {
         emit signal_broadcastRunningState(state.isStop != 0);
         ui->label_doingLight->setStyleSheet(lampStyle("label_doingLight", state.isStop != 1));
     }
-    if (state.isHome != m_sState.isHome)
+    if (first || state.isHome != m_sState.isHome)
         ui->label_originLight->setStyleSheet(lampStyle("label_originLight", state.isHome != 0));
-    if (state.isCanRun != m_sState.isCanRun) {
+    if (first || state.isCanRun != m_sState.isCanRun) {
         qDebug() << "state.isCanRun != m_sState.isCanRun : " << state.isCanRun << m_sState.isCanRun;
         applyCanRun(state.isCanRun != 0);
     }
 
     const bool enabled = state.isEnable != 0;
-    if (state.isEnable != m_sState.isEnable) {
+    if (first || state.isEnable != m_sState.isEnable) {
         ui->pushButton_enable->setChecked(enabled);
         m_enableMismatch = 0;
     } else if (ui->pushButton_enable->isChecked() != enabled) {

@@ -124,6 +124,7 @@ private:
     QString m_modelName;
     QString m_unit = QStringLiteral("mm");
     MotorStageState m_sState{};
+    bool m_stateReceived = false;
     QTimer *m_updateTimer;
     bool m_rockerMode = false;
     int m_rockerLevel = -1; // -1: no level shown yet
