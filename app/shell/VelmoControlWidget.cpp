@@ -121,6 +121,7 @@ VelmoControlWidget::VelmoControlWidget(QWidget *parent)
     ui->pushButton_setting->hide();
     ui->label_speed->hide();
     ui->label_rockerSpeed->hide();
+    ui->textBrowser_operatioInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_updateTimer->start();
 }
 
@@ -349,6 +350,17 @@ void VelmoControlWidget::appendLog(int type, const QString &msg, int state)
     else
         html = QStringLiteral("<pre><font color=white>") + text + QStringLiteral("</font></pre><font color=red> </font>");
     log->append(html);
+    // <pre> keeps a long line (an English message) from wrapping; let the
+    // entry's lines wrap at the log's width instead of scrolling sideways.
+    QTextCursor cursor(log->document());
+    cursor.movePosition(QTextCursor::End);
+    for (int block = 0; block < 3 && cursor.block().isValid(); ++block) {
+        QTextBlockFormat format = cursor.blockFormat();
+        format.setNonBreakableLines(false);
+        cursor.setBlockFormat(format);
+        if (!cursor.movePosition(QTextCursor::PreviousBlock))
+            break;
+    }
 }
 
 // ------------------------------------------------------------ buttons
