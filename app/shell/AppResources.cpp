@@ -1,7 +1,9 @@
 #include "AppResources.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QTranslator>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void initVelmoResourceSets()
@@ -30,6 +32,12 @@ QString styleSheet()
     if (nul >= 0)
         bytes.truncate(nul);
     return QString::fromUtf8(bytes);
+}
+
+bool loadEnglish(QTranslator &translator)
+{
+    return translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
+        || translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"));
 }
 
 } // namespace AppResources

@@ -4,6 +4,7 @@
 #include "InputCheck.h"
 #include "SerialComDev.h"
 #include "StyledMessageBox.h"
+#include "UnitText.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -107,10 +108,10 @@ void CycleOperationWidget::startCycle(int mode)
     InputCheck check;
     // A field left empty or half typed keeps its old value behind the text;
     // that value must not be sent, nor judged against the limits.
-    const bool countRead = check.readable(ui->spinBox_time, ui->label->text());
-    const bool accRead = check.readable(ui->doubleSpinBox_acc, ui->label_4->text());
-    const bool speedRead = check.readable(ui->doubleSpinBox_speed, ui->label_3->text());
-    const bool dispRead = check.readable(ui->doubleSpinBox_relativeDisp, ui->label_2->text());
+    check.readable(ui->spinBox_time, ui->label->text());
+    check.readable(ui->doubleSpinBox_acc, ui->label_4->text());
+    check.readable(ui->doubleSpinBox_speed, ui->label_3->text());
+    check.readable(ui->doubleSpinBox_relativeDisp, ui->label_2->text());
     check.readable(ui->spinBox_delay, ui->label_9->text());
 
     const int count = ui->spinBox_time->value();
@@ -119,13 +120,12 @@ void CycleOperationWidget::startCycle(int mode)
     const double disp = ui->doubleSpinBox_relativeDisp->value();
     const int delay = ui->spinBox_delay->value();
 
-    check.require(!dispRead || (disp > 0 && disp <= m_travel),
-                  QCoreApplication::translate("QObject", "相对位移超出范围！(0，%1]").arg(InputCheck::number(m_travel)));
-    check.require(!speedRead || (speed > 0 && speed <= m_maxSpeed),
-                  QCoreApplication::translate("QObject", "速度超出范围！(0，%1]").arg(InputCheck::number(m_maxSpeed)));
-    check.require(!accRead || (acc > 0 && acc <= m_maxAcc),
-                  QCoreApplication::translate("QObject", "加速度超出范围！(0，%1]").arg(InputCheck::number(m_maxAcc)));
-    check.require(!countRead || count != 0, QCoreApplication::translate("QObject", "循环次数不能为0！"));
+    check.requireUpTo(ui->doubleSpinBox_relativeDisp, disp, m_travel,
+                      QT_TRANSLATE_NOOP("QObject", "相对位移超出范围！(0，%1]"));
+    check.requireUpTo(ui->doubleSpinBox_speed, speed, m_maxSpeed, QT_TRANSLATE_NOOP("QObject", "速度超出范围！(0，%1]"));
+    check.requireUpTo(ui->doubleSpinBox_acc, acc, m_maxAcc, QT_TRANSLATE_NOOP("QObject", "加速度超出范围！(0，%1]"));
+    if (check.wasReadable(ui->spinBox_time))
+        check.require(count != 0, QCoreApplication::translate("QObject", "循环次数不能为0！"));
 
     if (check.failed()) {
         StyledMessageBox::show(this, check.text(), StyledMessageBox::Variant::CycleDialog);
@@ -142,6 +142,6 @@ void CycleOperationWidget::startCycle(int mode)
 void CycleOperationWidget::applyUnit()
 {
     ui->label_dispUnit->setText(m_unit);
-    ui->label_speedUnit->setText(QStringLiteral("%1/s").arg(m_unit));
-    ui->label_accUnit->setText(QStringLiteral("%1/s\u00B2").arg(m_unit));
+    ui->label_speedUnit->setText(UnitText::speed(m_unit));
+    ui->label_accUnit->setText(UnitText::acceleration(m_unit));
 }

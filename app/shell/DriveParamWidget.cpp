@@ -3,6 +3,7 @@
 
 #include "InputCheck.h"
 #include "SerialComDev.h"
+#include "UnitText.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -58,9 +59,9 @@ void DriveParamWidget::on_pushButton_confirm_clicked()
 {
     InputCheck check;
     // A field that cannot be read is reported once, not again by its own check.
-    const bool dispRead = check.readable(ui->doubleSpinBox_disp, ui->checkBox_travelEnable->text());
-    const bool speedRead = check.readable(ui->doubleSpinBox_speed, ui->label_2->text());
-    const bool accRead = check.readable(ui->doubleSpinBox_acc, ui->label_3->text());
+    check.readable(ui->doubleSpinBox_disp, ui->checkBox_travelEnable->text());
+    check.readable(ui->doubleSpinBox_speed, ui->label_2->text());
+    check.readable(ui->doubleSpinBox_acc, ui->label_3->text());
 
     const double disp = ui->doubleSpinBox_disp->value();
     const double speed = ui->doubleSpinBox_speed->value();
@@ -69,15 +70,9 @@ void DriveParamWidget::on_pushButton_confirm_clicked()
 
     // The displacement is sent whether or not relative travel is on, so it
     // is checked either way: the controller keeps it for the next time.
-    if (dispRead)
-        check.require(disp > 0 && disp <= m_travel,
-                      QCoreApplication::translate("QObject", "相对位移超出范围！(0，%1]").arg(InputCheck::number(m_travel)));
-    if (speedRead)
-        check.require(speed > 0 && speed <= m_maxSpeed,
-                      QCoreApplication::translate("QObject", "速度超出范围！(0，%1]").arg(InputCheck::number(m_maxSpeed)));
-    if (accRead)
-        check.require(acc > 0 && acc <= m_maxAcc,
-                      QCoreApplication::translate("QObject", "加速度超出范围！(0，%1]").arg(InputCheck::number(m_maxAcc)));
+    check.requireUpTo(ui->doubleSpinBox_disp, disp, m_travel, QT_TRANSLATE_NOOP("QObject", "相对位移超出范围！(0，%1]"));
+    check.requireUpTo(ui->doubleSpinBox_speed, speed, m_maxSpeed, QT_TRANSLATE_NOOP("QObject", "速度超出范围！(0，%1]"));
+    check.requireUpTo(ui->doubleSpinBox_acc, acc, m_maxAcc, QT_TRANSLATE_NOOP("QObject", "加速度超出范围！(0，%1]"));
 
     if (check.failed()) {
         showMessage(check.text());
@@ -114,6 +109,6 @@ void DriveParamWidget::emitDeactivated()
 void DriveParamWidget::applyUnit()
 {
     ui->label_relativeUnit->setText(m_unit);
-    ui->label_speedUnit->setText(QStringLiteral("%1/s").arg(m_unit));
-    ui->label_accUnit->setText(QStringLiteral("%1/s\u00B2").arg(m_unit));
+    ui->label_speedUnit->setText(UnitText::speed(m_unit));
+    ui->label_accUnit->setText(UnitText::acceleration(m_unit));
 }

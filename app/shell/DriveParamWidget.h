@@ -25,7 +25,7 @@ public:
     void setPosRange(double minPos, double maxPos);
     void setMaxSpeed(double maxSpeed);
     void setMaxAcc(double maxAcc);
-    void loadParams();
+    void loadParams() override;
 
 signals:
     void signal_driveParamWindowDeactivated();

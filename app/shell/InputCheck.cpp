@@ -13,11 +13,19 @@ bool InputCheck::readable(const QAbstractSpinBox *field, const QString &fieldLab
 {
     if (field == nullptr || field->hasAcceptableInput())
         return true;
+    m_unreadable.append(field);
     QString name = fieldLabel.trimmed();
     while (name.endsWith(QLatin1Char(':')) || name.endsWith(QChar(0xFF1A)))
         name.chop(1);
     require(false, QCoreApplication::translate("QObject", "输入值无效：%1").arg(name));
     return false;
+}
+
+void InputCheck::requireUpTo(const QAbstractSpinBox *field, double value, double limit, const char *message)
+{
+    if (!wasReadable(field))
+        return;
+    require(value > 0 && value <= limit, QCoreApplication::translate("QObject", message).arg(number(limit)));
 }
 
 QString InputCheck::number(double value)

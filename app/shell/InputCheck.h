@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QAbstractSpinBox;
@@ -15,6 +16,12 @@ public:
     // silently to its previous value when it loses focus; it fails with a
     // message naming the field (its label text, without the colon).
     bool readable(const QAbstractSpinBox *field, const QString &fieldLabel);
+    // 0 < value <= limit, else message (a source text of the "QObject"
+    // context whose %1 is the limit). A field already refused as unreadable
+    // is not judged again: its value is not what the user sees.
+    void requireUpTo(const QAbstractSpinBox *field, double value, double limit, const char *message);
+    // True unless readable() refused the field.
+    bool wasReadable(const QAbstractSpinBox *field) const { return !m_unreadable.contains(field); }
 
     bool failed() const { return !m_text.isEmpty(); }
     // The messages, each followed by a line break.
@@ -25,4 +32,5 @@ public:
 
 private:
     QString m_text;
+    QList<const QAbstractSpinBox *> m_unreadable;
 };

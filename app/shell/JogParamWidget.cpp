@@ -47,20 +47,18 @@ void JogParamWidget::on_pushButton_confirm_clicked()
 {
     InputCheck check;
     // A field that cannot be read is reported once, not again by its own check.
-    const bool stepRead = check.readable(ui->doubleSpinBox_step, ui->label_step->text());
-    const bool countRead = check.readable(ui->spinBox_count, ui->label_count->text());
-    const bool delayRead = check.readable(ui->spinBox_delay, ui->label_delay->text());
+    check.readable(ui->doubleSpinBox_step, ui->label_step->text());
+    check.readable(ui->spinBox_count, ui->label_count->text());
+    check.readable(ui->spinBox_delay, ui->label_delay->text());
 
     const double step = ui->doubleSpinBox_step->value();
     const int count = ui->spinBox_count->value();
     const int delay = ui->spinBox_delay->value();
 
-    if (stepRead)
-        check.require(step > 0 && step <= m_travel,
-                      QCoreApplication::translate("QObject", "步长超出范围！(0，%1]").arg(InputCheck::number(m_travel)));
-    if (countRead)
+    check.requireUpTo(ui->doubleSpinBox_step, step, m_travel, QT_TRANSLATE_NOOP("QObject", "步长超出范围！(0，%1]"));
+    if (check.wasReadable(ui->spinBox_count))
         check.require(count != 0, QCoreApplication::translate("QObject", "步进次数不能为0！"));
-    if (delayRead)
+    if (check.wasReadable(ui->spinBox_delay))
         check.require(delay != 0, QCoreApplication::translate("QObject", "步进延时不能为0！"));
 
     if (check.failed()) {

@@ -22,7 +22,7 @@ public:
     void setUnit(const QString &unit);
     // Keeps only the travel length maxPos - minPos.
     void setPosRange(double minPos, double maxPos);
-    void loadParams();
+    void loadParams() override;
 
 signals:
     void signal_jogParamWindowDeactivated();

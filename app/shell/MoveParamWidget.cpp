@@ -3,6 +3,7 @@
 
 #include "InputCheck.h"
 #include "SerialComDev.h"
+#include "UnitText.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -63,24 +64,20 @@ void MoveParamWidget::on_pushButton_confirm_clicked()
     InputCheck check;
     // An unreadable field still holds its previous value; checking that
     // value's range would report a number the user no longer sees.
-    const bool posRead = check.readable(ui->doubleSpinBox_disp, ui->label_pos->text());
-    const bool speedRead = check.readable(ui->doubleSpinBox_speed, ui->label_speed->text());
-    const bool accRead = check.readable(ui->doubleSpinBox_acc, ui->label_acc->text());
+    check.readable(ui->doubleSpinBox_disp, ui->label_pos->text());
+    check.readable(ui->doubleSpinBox_speed, ui->label_speed->text());
+    check.readable(ui->doubleSpinBox_acc, ui->label_acc->text());
 
     const double pos = ui->doubleSpinBox_disp->value();
     const double speed = ui->doubleSpinBox_speed->value();
     const double acc = ui->doubleSpinBox_acc->value();
 
-    if (posRead)
+    if (check.wasReadable(ui->doubleSpinBox_disp))
         check.require(m_minPos <= pos && pos <= m_maxPos,
                       QCoreApplication::translate("QObject", "位置超出范围！[%1，%2]")
                           .arg(InputCheck::number(m_minPos), InputCheck::number(m_maxPos)));
-    if (speedRead)
-        check.require(speed > 0 && speed <= m_maxSpeed,
-                      QCoreApplication::translate("QObject", "速度超出范围！(0，%1]").arg(InputCheck::number(m_maxSpeed)));
-    if (accRead)
-        check.require(acc > 0 && acc <= m_maxAcc,
-                      QCoreApplication::translate("QObject", "加速度超出范围！(0，%1]").arg(InputCheck::number(m_maxAcc)));
+    check.requireUpTo(ui->doubleSpinBox_speed, speed, m_maxSpeed, QT_TRANSLATE_NOOP("QObject", "速度超出范围！(0，%1]"));
+    check.requireUpTo(ui->doubleSpinBox_acc, acc, m_maxAcc, QT_TRANSLATE_NOOP("QObject", "加速度超出范围！(0，%1]"));
 
     if (check.failed()) {
         showMessage(check.text());
@@ -117,6 +114,6 @@ void MoveParamWidget::emitDeactivated()
 void MoveParamWidget::applyUnit()
 {
     ui->label_posUnit->setText(m_unit);
-    ui->label_speedUnit->setText(QStringLiteral("%1/s").arg(m_unit));
-    ui->label_accUnit->setText(QStringLiteral("%1/s\u00B2").arg(m_unit));
+    ui->label_speedUnit->setText(UnitText::speed(m_unit));
+    ui->label_accUnit->setText(UnitText::acceleration(m_unit));
 }

@@ -24,8 +24,7 @@ public:
     void setPosRange(double minPos, double maxPos);
     void setMaxSpeed(double maxSpeed);
     void setMaxAcc(double maxAcc);
-    // Fills the fields from the device service's cache for the axis.
-    void loadParams();
+    void loadParams() override;
 
 signals:
     void signal_moveParamWindowDeactivated();

@@ -17,6 +17,8 @@ public:
     // the activation while it is open; the pop-up stays open meanwhile so
     // that the values as entered are still there when the box closes.
     void showMessage(const QString &text);
+    // Fills the fields from the device service's cache for the axis.
+    virtual void loadParams() = 0;
 
 protected:
     bool event(QEvent *event) override;

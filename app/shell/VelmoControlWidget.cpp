@@ -7,6 +7,7 @@
 #include "JogParamWidget.h"
 #include "MoveParamWidget.h"
 #include "SerialComDev.h"
+#include "UnitText.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -133,6 +134,18 @@ VelmoControlWidget::~VelmoControlWidget()
 }
 
 // ------------------------------------------------------------ set-up
+
+void VelmoControlWidget::configure(const QString &modelName, int axis, const VelmoDevParam &param)
+{
+    setDevParam(param);
+    setAxisIndex(axis);
+    setAxisName(QStringLiteral("Axis%1").arg(axis + 1));
+    setModelName(modelName);
+    setUnit(param.unitString);
+    setPosRange(param.minPos, param.maxPos);
+    setMaxSpeed(param.maxSpeed);
+    setMaxAcc(param.maxAcc);
+}
 
 void VelmoControlWidget::setDevParam(const VelmoDevParam &param)
 {
@@ -475,54 +488,50 @@ void VelmoControlWidget::slot_driveParamWindowDeactivated()
     noteDeactivation(ui->pushButton_driveParam);
 }
 
-void VelmoControlWidget::on_pushButton_moveParam_clicked(bool checked)
+bool VelmoControlWidget::popupWanted(QPushButton *button, ParamPopup *popup, bool checked)
 {
     if (!checked) {
-        m_moveParam->hide();
-        return;
+        popup->hide();
+        return false;
     }
-    if (swallowReopen(ui->pushButton_moveParam))
-        return;
-    m_moveParam->move(popupBelow(ui->pushButton_moveParam));
-    m_moveParam->show();
-    m_moveParam->loadParams();
+    return !swallowReopen(button);
+}
+
+void VelmoControlWidget::showPopup(ParamPopup *popup, const QPoint &at)
+{
+    popup->move(at);
+    popup->show();
+    popup->loadParams();
+}
+
+void VelmoControlWidget::on_pushButton_moveParam_clicked(bool checked)
+{
+    if (popupWanted(ui->pushButton_moveParam, m_moveParam, checked))
+        showPopup(m_moveParam, popupBelow(ui->pushButton_moveParam));
 }
 
 void VelmoControlWidget::on_pushButton_jogParam_clicked(bool checked)
 {
-    if (!checked) {
-        m_jogParam->hide();
-        return;
-    }
-    if (swallowReopen(ui->pushButton_jogParam))
-        return;
-    m_jogParam->move(popupBelow(ui->pushButton_jogParam));
-    m_jogParam->show();
-    m_jogParam->loadParams();
+    if (popupWanted(ui->pushButton_jogParam, m_jogParam, checked))
+        showPopup(m_jogParam, popupBelow(ui->pushButton_jogParam));
 }
 
 void VelmoControlWidget::on_pushButton_driveParam_clicked(bool checked)
 {
-    if (!checked) {
-        m_driveParam->hide();
-        return;
-    }
-    if (swallowReopen(ui->pushButton_driveParam))
-        return;
     QPushButton *button = ui->pushButton_driveParam;
+    if (!popupWanted(button, m_driveParam, checked))
+        return;
     const QPoint below = popupBelow(button);
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int screenHeight = screen != nullptr ? screen->geometry().height() : INT_MAX;
     if (m_driveParam->height() + below.y() > screenHeight) {
         // No room below the button: hang above it, pointing down.
-        m_driveParam->move(button->mapToGlobal(QPoint(button->width() / 2 - 230, -120)));
         m_driveParam->setStyleSheet(driveParamStyle("driveParam.png"));
+        showPopup(m_driveParam, button->mapToGlobal(QPoint(button->width() / 2 - 230, -120)));
     } else {
-        m_driveParam->move(below);
         m_driveParam->setStyleSheet(driveParamStyle("driveParamUp.png"));
+        showPopup(m_driveParam, below);
     }
-    m_driveParam->show();
-    m_driveParam->loadParams();
 }
 
 // ------------------------------------------------------------ joystick
@@ -531,7 +540,7 @@ void VelmoControlWidget::setRockerSpeed(int level)
 {
     m_rockerLevel = level;
     const double speed = double(level) * m_devParam.maxRockerSpeed / 10;
-    ui->label_rockerSpeed->setText(QStringLiteral("%1 %2").arg(QString::number(speed), m_unit + QStringLiteral("/s")));
+    ui->label_rockerSpeed->setText(QStringLiteral("%1 %2").arg(QString::number(speed), UnitText::speed(m_unit)));
 }
 
 void VelmoControlWidget::setMoveBtnEnabled(bool enabled)

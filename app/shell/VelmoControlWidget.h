@@ -14,6 +14,7 @@ class DeviceParamWidget;
 class DriveParamWidget;
 class JogParamWidget;
 class MoveParamWidget;
+class ParamPopup;
 
 namespace Ui {
 class VelmoControlWidget;
@@ -34,6 +35,11 @@ public:
 
     explicit VelmoControlWidget(QWidget *parent = nullptr);
     ~VelmoControlWidget() override;
+
+    // Everything the main window hands a new panel, in its order: the
+    // record, the axis, the title "AxisN", the model name, the unit, the
+    // travel range and the two limits.
+    void configure(const QString &modelName, int axis, const VelmoDevParam &param);
 
     // Set by the main window after construction, in this order.
     void setDevParam(const VelmoDevParam &param);
@@ -114,6 +120,9 @@ private:
     // A click on a pop-up's button that first took the activation away from
     // the open pop-up must close it, not open it again.
     bool swallowReopen(QPushButton *button);
+    // checked false hides the pop-up; true asks whether to open it.
+    bool popupWanted(QPushButton *button, ParamPopup *popup, bool checked);
+    void showPopup(ParamPopup *popup, const QPoint &at);
     void noteDeactivation(QPushButton *button);
     void startMotor(int mode);
     void applyCanRun(bool canRun);

@@ -72,8 +72,7 @@ int main(int argc, char *argv[])
 
     QTranslator translator;
     if (parser.value(lang) == QLatin1String("en")) {
-        if (!translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
-            && !translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"))) {
+        if (!AppResources::loadEnglish(translator)) {
             std::fprintf(stderr, "velmo_axis_panel: no English translation found\n");
             return 1;
         }
@@ -113,14 +112,7 @@ int main(int argc, char *argv[])
     QObject::connect(service, &SerialComDev::signal_updateDevState, panel, &VelmoControlWidget::slot_updateDevState);
     QObject::connect(service, &SerialComDev::signal_showOperationMsg, panel, &VelmoControlWidget::slot_showOperationMsg);
     QObject::connect(panel, &VelmoControlWidget::signal_closed, &app, &QCoreApplication::quit);
-    panel->setDevParam(param);
-    panel->setAxisIndex(axis);
-    panel->setAxisName(QStringLiteral("Axis%1").arg(axis + 1));
-    panel->setModelName(param.name);
-    panel->setUnit(param.unitString);
-    panel->setPosRange(param.minPos, param.maxPos);
-    panel->setMaxSpeed(param.maxSpeed);
-    panel->setMaxAcc(param.maxAcc);
+    panel->configure(param.name, axis, param);
     panel->logInitialized();
     panel->setWindowTitle(QStringLiteral("velmo — Axis%1").arg(axis + 1));
     panel->move(40, 40);

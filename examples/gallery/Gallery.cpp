@@ -130,14 +130,7 @@ QWidget *menuBar(QWidget *window, bool english)
 QWidget *axisPanel(QWidget *parent, const VelmoDevParam &model, Gallery::Overlay overlay)
 {
     auto *panel = new VelmoControlWidget(parent);
-    panel->setDevParam(model);
-    panel->setAxisIndex(0);
-    panel->setAxisName(QStringLiteral("Axis1"));
-    panel->setModelName(model.name);
-    panel->setUnit(model.unitString);
-    panel->setPosRange(model.minPos, model.maxPos);
-    panel->setMaxSpeed(model.maxSpeed);
-    panel->setMaxAcc(model.maxAcc);
+    panel->configure(model.name, 0, model);
     panel->logInitialized();
 
     panel->slot_showOperationMsg(0, 3, 2, tr("SerialComDev", "设置参数，目标位置：%1").arg(12.5));

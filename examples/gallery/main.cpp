@@ -57,8 +57,7 @@ int main(int argc, char *argv[])
     QTranslator translator;
     const bool english = language == QLatin1String("en");
     if (english) {
-        if (!translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
-            && !translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"))) {
+        if (!AppResources::loadEnglish(translator)) {
             std::fprintf(stderr, "velmo_gallery: no English translation found\n");
             return 1;
         }

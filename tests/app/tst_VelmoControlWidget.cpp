@@ -74,14 +74,7 @@ private:
         connect(service, &SerialComDev::signal_updateCurrentPos, panel, &VelmoControlWidget::slot_updateCurrentPos);
         connect(service, &SerialComDev::signal_updateDevState, panel, &VelmoControlWidget::slot_updateDevState);
         connect(service, &SerialComDev::signal_showOperationMsg, panel, &VelmoControlWidget::slot_showOperationMsg);
-        panel->setDevParam(param);
-        panel->setAxisIndex(axis);
-        panel->setAxisName(QStringLiteral("Axis%1").arg(axis + 1));
-        panel->setModelName(param.name);
-        panel->setUnit(param.unitString);
-        panel->setPosRange(param.minPos, param.maxPos);
-        panel->setMaxSpeed(param.maxSpeed);
-        panel->setMaxAcc(param.maxAcc);
+        panel->configure(param.name, axis, param);
         panel->logInitialized();
         return panel;
     }
