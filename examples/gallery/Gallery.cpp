@@ -287,12 +287,27 @@ QWidget *parameterPopups(QWidget *parent, const VelmoDevParam &model)
     move->setUnit(model.unitString);
     jog->setUnit(model.unitString);
     drive->setUnit(model.unitString);
-    embed(move)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_disp"))->setValue(12.5);
-    embed(jog)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_step"))->setValue(0.5);
-    embed(drive)->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_speed"))->setValue(10);
-    for (auto *speed : {move->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_speed")),
-                        drive->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_acc"))})
-        speed->setValue(40);
+    embed(move);
+    embed(jog);
+    embed(drive);
+    // Sample values, as loaded from an axis.
+    const auto set = [](QWidget *popup, const char *field, double value) {
+        if (auto *box = popup->findChild<QAbstractSpinBox *>(QLatin1String(field))) {
+            if (auto *real = qobject_cast<QDoubleSpinBox *>(box))
+                real->setValue(value);
+            else if (auto *whole = qobject_cast<QSpinBox *>(box))
+                whole->setValue(int(value));
+        }
+    };
+    set(move, "doubleSpinBox_disp", 12.5);
+    set(move, "doubleSpinBox_speed", 10);
+    set(move, "doubleSpinBox_acc", 40);
+    set(jog, "doubleSpinBox_step", 0.5);
+    set(jog, "spinBox_count", 5);
+    set(jog, "spinBox_delay", 100);
+    set(drive, "doubleSpinBox_disp", 5);
+    set(drive, "doubleSpinBox_speed", 10);
+    set(drive, "doubleSpinBox_acc", 40);
     row->addStretch();
     return host;
 }
