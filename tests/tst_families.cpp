@@ -127,10 +127,12 @@ private slots:
         QCOMPARE(int(state.rockerSpeed), getRockerSpeed(kDefaultId));
         QCOMPARE(writtenCodes(kDefaultId).mid(5, 2), (QList<int>{0x1023, 0x1038}));
 
-        // The speed read fails: its code lands in the record, truncated.
+        // The speed read fails: that failure is the result, and the record
+        // keeps what it held (no failure code disguised as a speed).
+        const CONTROLER_STATE before = state;
         QCOMPARE(vsim_set_fault(kDefaultId, VSIM_FAULT_STATUS, 0x1038, 1), VSIM_OK);
-        QCOMPARE(getRockerInfo(kDefaultId, &state), 0);
-        QCOMPARE(int(state.rockerSpeed), 0xFFFE);
+        QCOMPARE(getRockerInfo(kDefaultId, &state), -2);
+        QCOMPARE(std::memcmp(&state, &before, sizeof state), 0);
         // The status read fails: the record is left alone.
         std::memset(&state, 0xEE, sizeof state);
         QCOMPARE(vsim_set_fault(kDefaultId, VSIM_FAULT_STATUS, 0x1023, 1), VSIM_OK);

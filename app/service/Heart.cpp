@@ -41,14 +41,33 @@ void Heart::singleHeart()
     emit sendHeart();
 }
 
+CONTROLER_STATE Heart::controlerState() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return state;
+}
+
+int Heart::failures() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return failCount;
+}
+
 void Heart::rcvHeartInfo(CONTROLER_STATE state, int ret)
 {
     if (ret < 0) {
-        ++failCount;
-        emit heartBreak(failCount);
+        int failures = 0;
+        {
+            QMutexLocker lock(&m_stateMutex);
+            failures = ++failCount;
+        }
+        emit heartBreak(failures);
         return;
     }
     qDebug().noquote() << "rcvHeartInfo" << 871 << state.rockerSpeed;
-    this->state = state;
+    {
+        QMutexLocker lock(&m_stateMutex);
+        this->state = state;
+    }
     emit receivedControlerState();
 }

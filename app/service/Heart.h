@@ -2,6 +2,7 @@
 
 #include "ServiceMetaTypes.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QTimer>
@@ -18,10 +19,10 @@ public:
     Heart();
     ~Heart() override;
 
-    // The last record received; read from the GUI thread after
-    // receivedControlerState() arrived.
-    CONTROLER_STATE controlerState() const { return state; }
-    int failures() const { return failCount; }
+    // The last record received and the failed beats so far. The heart
+    // thread writes them; any thread may read them.
+    CONTROLER_STATE controlerState() const;
+    int failures() const;
     bool isBeating() const { return m_timer.isActive(); }
     QThread *heartThread() { return &m_thread; }
 
@@ -37,6 +38,7 @@ public slots:
     void rcvHeartInfo(CONTROLER_STATE state, int ret);
 
 private:
+    mutable QMutex m_stateMutex; // guards state and failCount
     CONTROLER_STATE state{};
     QThread m_thread;
     // Created in and owned by the constructing (GUI) thread; not moved.

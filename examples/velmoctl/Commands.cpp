@@ -207,8 +207,7 @@ void Commands::showInfo(ControllerSession &session)
 
     CONTROLER_STATE rocker{};
     session.check(getRockerInfo(id, &rocker), "getRockerInfo");
-    // getRockerInfo hides a failed speed read in the record; ask separately.
-    const int rockerSpeed = session.check(getRockerSpeed(id), "getRockerSpeed");
+    const int rockerSpeed = rocker.rockerSpeed;
     result.insert(QStringLiteral("joystick"), QJsonObject{{QStringLiteral("enabled"), rocker.rockerEnabled != 0},
                                                           {QStringLiteral("speed"), rockerSpeed}});
 

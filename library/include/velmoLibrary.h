@@ -66,7 +66,7 @@ typedef struct MotorStageState {
 typedef struct CONTROLER_STATE {
     uint8_t rockerEnabled; /* 0 or 1 */
     uint8_t reserved;      /* never written by the library */
-    uint16_t rockerSpeed;  /* speed level, or the failure code of its read */
+    uint16_t rockerSpeed;  /* speed level */
 } CONTROLER_STATE;
 
 /* Motor parameter block of one axis, as kept on the stage's ID chip. */
@@ -295,10 +295,9 @@ VELMO_API int VELMO_CALL setRockerEnable(int id, int enable);
 VELMO_API int VELMO_CALL getRockerEnable(int id);
 /* Joystick speed level (16-bit), or -1 / -2. */
 VELMO_API int VELMO_CALL getRockerSpeed(int id);
-/* Reads the joystick status (bit 0 = enabled) into state->rockerEnabled, then
- * the speed into state->rockerSpeed (its failure code, truncated to 16 bits,
- * when that read fails). Returns the first read's result: 0 / -1 / -2 (record
- * untouched on failure); -100 when state is null (nothing sent). */
+/* Reads the joystick status (bit 0 = enabled), then the speed, into the
+ * record. Returns 0, or the failing read's -1 / -2 with the record untouched;
+ * -100 when state is null (nothing sent). */
 VELMO_API int VELMO_CALL getRockerInfo(int id, CONTROLER_STATE *state);
 
 /* ------------------------------------------- motor parameter block, ID chip */

@@ -286,8 +286,13 @@ int VELMO_CALL getRockerInfo(int id, CONTROLER_STATE *state)
     const int result = CommandFamilies::read(id, 0x1023, QByteArray(), data, 2);
     if (result != 0)
         return result;
+    // Both reads must succeed before the record changes: a failed speed
+    // read is reported as such, never handed on as a speed.
+    const int speed = getRockerSpeed(id);
+    if (speed < 0)
+        return speed;
     state->rockerEnabled = uint8_t(WireReader(data).u16(0) & 0x01);
-    state->rockerSpeed = uint16_t(getRockerSpeed(id));
+    state->rockerSpeed = uint16_t(speed);
     return 0;
 }
 

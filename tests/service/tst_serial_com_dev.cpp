@@ -446,6 +446,29 @@ private slots:
         QCOMPARE(int(heart.controlerState().rockerEnabled), 1); // kept from the last success
     }
 
+    // A beat whose joystick speed read fails is a failed beat: the stored
+    // record keeps its speed instead of a failure code read as 65534.
+    void heartbeatWithAFailedSpeedReadIsAFailedBeat()
+    {
+        Heart heart;
+        wireHeart(heart);
+        Relay relay(service, &heart);
+        QSignalSpy breaks(&relay, &Relay::heartBreak);
+        QSignalSpy received(&relay, &Relay::received);
+
+        emit heart.sendHeart();
+        QVERIFY(received.wait(2000));
+        const int speed = heart.controlerState().rockerSpeed;
+        QVERIFY(speed < 0xFFFE);
+        QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_STATUS, 0x1038, 1), VSIM_OK);
+        emit heart.sendHeart();
+        QVERIFY(breaks.wait(2000));
+        QCOMPARE(breaks.last().at(0).toInt(), 1);
+        QCOMPARE(received.count(), 1);
+        QCOMPARE(int(heart.controlerState().rockerSpeed), speed);
+        QCOMPARE(heart.failures(), 1);
+    }
+
     void heartbeatTimerStartsOnceAndStopsCleanly()
     {
         Heart heart;
