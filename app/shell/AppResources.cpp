@@ -1,8 +1,10 @@
 #include "AppResources.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDebug>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
 #include <QTranslator>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -38,6 +40,25 @@ bool loadEnglish(QTranslator &translator)
 {
     return translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
         || translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"));
+}
+
+QStringList applyApplicationFont(const QString &fontFile)
+{
+    const int id = QFontDatabase::addApplicationFont(fontFile);
+    const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+    QFont font = QApplication::font();
+    if (!families.isEmpty()) {
+        font.setFamily(families.first());
+        // A family list left by an earlier call would be tried first.
+        font.setFamilies({families.first()});
+        font.setPixelSize(16);
+    } else {
+        font.setFamilies({QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"),
+                          QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                          font.family()});
+    }
+    QApplication::setFont(font);
+    return families;
 }
 
 } // namespace AppResources

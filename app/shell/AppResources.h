@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QTranslator;
 
@@ -19,5 +20,14 @@ QString styleSheet();
 // Loads the English catalogue into translator: velmo_en_US.qm beside the
 // program, else the embedded copy. False when neither loads.
 bool loadEnglish(QTranslator &translator);
+
+// Makes fontFile (at start-up: font.ttf beside the program) the application
+// font: its first family at 16 px. When it gives no family (missing, not a
+// font) the size stays as it is and the application font prefers the
+// CJK-capable families "Microsoft YaHei", "Noto Sans CJK SC", "Source Han
+// Sans SC", "WenQuanYi Micro Hei", then its own family. Returns the file's
+// families. Call before the style sheet is applied; the sheet sets no family
+// for ordinary widgets, so this font is what they draw with.
+QStringList applyApplicationFont(const QString &fontFile);
 
 } // namespace AppResources

@@ -39,7 +39,9 @@ const char buttonStyle[] =
 
 int StyledMessageBox::textWidth(const QString &text)
 {
-    QFont font;
+    // The label inherits the application font; the box's sheet (below) sets
+    // only its size. Measure exactly that.
+    QFont font = QApplication::font();
     font.setPixelSize(18);
     const QFontMetrics metrics(font);
     int widest = 0;
