@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing,
+# plus any packages named on the command line (tools/screenshot.sh: xvfb).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     umockdev libumockdev0 libumockdev-dev
     python3
 )
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -38,6 +38,14 @@ struct VelmoDevParam
 
 Q_DECLARE_METATYPE(VelmoDevParam)
 
+struct MotorParams;
+
+// The stage model an axis reports in its motor parameter block: name and
+// serial number up to their first NUL, "°" for rotation and angular stages
+// (motor types 1 and 2) and "mm" for the rest, every other field from the
+// block field of the same meaning.
+VelmoDevParam devParamFromMotorBlock(const MotorParams &block);
+
 // Registers the record under the name "VelmoDevParam" so that it can travel
 // through queued connections. Safe to call more than once.
 int registerVelmoDevParamMetaType();

@@ -61,4 +61,12 @@ QStringList applyApplicationFont(const QString &fontFile)
     return families;
 }
 
+QStringList applyProgramLook()
+{
+    const QStringList families =
+        applyApplicationFont(QCoreApplication::applicationDirPath() + QStringLiteral("/font.ttf"));
+    qApp->setStyleSheet(styleSheet());
+    return families;
+}
+
 } // namespace AppResources

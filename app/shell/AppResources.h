@@ -30,4 +30,9 @@ bool loadEnglish(QTranslator &translator);
 // for ordinary widgets, so this font is what they draw with.
 QStringList applyApplicationFont(const QString &fontFile);
 
+// The program's look as start-up sets it: the application font from
+// font.ttf beside the program, then the style sheet. Returns the font's
+// families.
+QStringList applyProgramLook();
+
 } // namespace AppResources

@@ -22,7 +22,7 @@ public:
     // ("取消", Escape and closing the box give false).
     static bool show(QWidget *parent, const QString &text, Variant variant);
 
-    // Widest line of text at 18 px in the default family (0 for no line).
+    // Widest line of text at 18 px in the application font (0 for no line).
     static int textWidth(const QString &text);
     // The box's style sheet for a text of the given width.
     static QString styleSheet(int textWidth, Variant variant);

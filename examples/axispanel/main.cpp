@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
         }
         QCoreApplication::installTranslator(&translator);
     }
-    app.setStyleSheet(AppResources::styleSheet());
+    AppResources::applyProgramLook();
 
     int ids[16] = {};
     const int found = listKXMotorControlerDevices(ids, 16);

@@ -5,12 +5,12 @@
 #include "DriveParamWidget.h"
 #include "JogParamWidget.h"
 #include "MoveParamWidget.h"
-#include "MyBorderContainer.h"
 #include "StageCatalogue.h"
 #include "TDoubleSpinBox.h"
 #include "VelmoControlWidget.h"
 #include "standins/AddControlsWidget.h"
-#include "standins/VelmoWidget.h"
+#include "ConnectionWidget.h"
+#include "VelmoWidget.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -49,79 +49,24 @@ QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr)
     return l;
 }
 
-QWidget *titleBar(QWidget *window, bool english)
+// Two axis buttons in the main window's menu bar, as connecting to a
+// controller with two identified stages leaves it, and joystick mode on.
+void sampleMenuBar(VelmoWidget *window)
 {
-    auto *bar = new QWidget(window);
-    bar->setObjectName(QStringLiteral("widget_titleBar"));
-    bar->setFixedHeight(60);
-    auto *row = new QHBoxLayout(bar);
-    row->setSpacing(6);
-    row->setContentsMargins(16, 0, 12, 0);
-    label(bar, QString(), "label_logo")->setFixedSize(70, 20);
-    row->addWidget(bar->findChild<QLabel *>(QStringLiteral("label_logo")));
-    auto *device = label(bar, QString(), "label_devName");
-    device->setFixedSize(284, 20);
-    row->addWidget(device);
-    row->addStretch();
-    button(bar, "pushButton_help", QSize(33, 33))->setToolTip(tr("VelmoWidget", "帮助"));
-    button(bar, "pushButton_settings", QSize(33, 33))->setToolTip(tr("VelmoWidget", "软件设置"));
-    row->addWidget(bar->findChild<QPushButton *>(QStringLiteral("pushButton_help")));
-    row->addWidget(bar->findChild<QPushButton *>(QStringLiteral("pushButton_settings")));
-    row->addSpacing(50);
-    for (const char *name : {"pushButton_showMin", "pushButton_showMax", "pushButton_close"})
-        row->addWidget(button(bar, name, QSize(33, 33)));
-    Q_UNUSED(english)
-    return bar;
-}
-
-QWidget *menuBar(QWidget *window, bool english)
-{
-    auto *bar = new QWidget(window);
-    bar->setObjectName(QStringLiteral("widget_menuBar"));
-    bar->setFixedHeight(60);
-    auto *row = new QHBoxLayout(bar);
-    row->setSpacing(0);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto *connect = new QPushButton(bar);
-    connect->setObjectName(QStringLiteral("pushButton_connect"));
-    connect->setMinimumSize(146, 40);
-    connect->setMaximumSize(150, 60);
-    connect->setFixedSize(148, 48);
-    connect->setToolTip(tr("VelmoWidget", "连接设备"));
-    if (english) {
-        // What the main window does after a switch to English.
-        connect->setStyleSheet(QStringLiteral(
-            "VelmoWidget .QPushButton#pushButton_connect{border-image: url(:/image/connect_normal_english.png);}"
-            "VelmoWidget .QPushButton#pushButton_connect:hover{border-image: url(:/image/connect_hover_english.png);}"
-            "VelmoWidget .QPushButton#pushButton_connect:pressed{border-image: url(:/image/connect_checked_english.png);}"));
-    }
-    row->addSpacing(12);
-    row->addWidget(connect);
-    row->addSpacing(12);
-    // Axis buttons as the main window creates them.
-    const QString axisStyle = QStringLiteral(
-        ".QPushButton{border-right:2px solid rgb(66, 66, 66);text-align: center;padding-left:10px;"
-        "padding-right:10px;font-size: 20px;color: #FFFFFF;}.QPushButton:hover{background-color: rgb(140, 140, 140);}"
-        ".QPushButton:pressed{background-color: rgb(22,110,215);}.QPushButton:!enabled{background-color: rgb(200, 200, 200);}");
+    auto *bar = window->findChild<QWidget *>(QStringLiteral("widget_menuBar"));
+    auto *row = qobject_cast<QHBoxLayout *>(bar->layout());
     for (int axis = 1; axis <= 2; ++axis) {
         auto *b = new QPushButton(QStringLiteral("Axis%1").arg(axis), bar);
         b->setObjectName(b->text());
         b->setFixedSize(120, 60);
         b->setCheckable(true);
-        b->setStyleSheet(axisStyle);
-        row->addWidget(b);
+        b->setStyleSheet(VelmoWidget::axisButtonStyleSheet());
+        row->insertWidget(axis, b);
     }
-    auto *add = new QPushButton(bar);
-    add->setObjectName(QStringLiteral("pushButton_addAsix"));
-    add->setToolTip(tr("VelmoWidget", "添加运动轴控制窗口"));
-    row->addWidget(add);
-    row->addStretch();
-    auto *rocker = new QRadioButton(tr("VelmoWidget", "使用摇杆"), bar);
-    rocker->setObjectName(QStringLiteral("radioButton_Rocker"));
-    rocker->setMinimumWidth(130);
+    auto *rocker = window->findChild<QRadioButton *>(QStringLiteral("radioButton_Rocker"));
+    rocker->setEnabled(true);
     rocker->setChecked(true);
-    row->addWidget(rocker);
-    return bar;
+    rocker->show();
 }
 
 // The program's axis panel, fed the states and log entries a running axis
@@ -370,21 +315,18 @@ QWidget *Gallery::build(bool english, Overlay overlay)
     if (!model)
         param.unitString = QStringLiteral("mm");
 
+    // The program's main window, not connected: its own bars, the samples
+    // in its panel area.
     auto *window = new VelmoWidget;
-    window->setObjectName(QStringLiteral("VelmoWidget"));
     window->setWindowTitle(QStringLiteral("velmo gallery"));
-    window->setWindowFlag(Qt::FramelessWindowHint);
     window->resize(1650, 1010);
-    new MyBorderContainer(window, 50, 50, 5);
+    sampleMenuBar(window);
+    if (english) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
 
-    auto *column = new QVBoxLayout(window);
-    column->setSpacing(0);
-    column->setContentsMargins(0, 0, 1, 0);
-    column->addWidget(titleBar(window, english));
-    column->addWidget(menuBar(window, english));
-
-    auto *body = new QWidget(window);
-    body->setObjectName(QStringLiteral("widget_controls"));
+    auto *body = window->findChild<QWidget *>(QStringLiteral("widget_controls"));
     auto *bodyGrid = new QGridLayout(body);
     bodyGrid->setContentsMargins(12, 12, 12, 12);
     bodyGrid->setSpacing(12);
@@ -396,6 +338,13 @@ QWidget *Gallery::build(bool english, Overlay overlay)
     lower->addWidget(parameterPopups(body, param), 0, Qt::AlignTop);
     bodyGrid->addLayout(lower, 1, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);
     bodyGrid->addWidget(inputs(body), 2, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);
-    column->addWidget(body, 1);
+    if (overlay == Overlay::Connection) {
+        ConnectionWidget *dialog = window->connectionWidget();
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_comList"));
+        list->addItem(QStringLiteral("VM-0001"), 14);
+        list->addItem(QStringLiteral("VM-0002"), 2);
+        dialog->move(560, 300);
+        dialog->show();
+    }
     return window;
 }

@@ -1,7 +1,7 @@
 // velmo_gallery: the program's look on one screen, for checking the style
 // sheet, the images and the translation.
 //
-//   velmo_gallery [--lang zh|en] [--overlay cycle|device] [--no-box] [--quit-after <ms>]
+//   velmo_gallery [--lang zh|en] [--overlay cycle|device|connection] [--no-box] [--quit-after <ms>]
 //
 // --lang en loads velmo_en_US.qm from beside the program (the embedded
 // copy if it is missing); the styled message box opens over the gallery
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
                                        QStringLiteral("ms"));
     const QCommandLineOption overlayOption(QStringLiteral("overlay"),
-                                           QStringLiteral("Open an overlay of the axis panel: cycle or device."),
+                                           QStringLiteral("Open an overlay: cycle or device (axis panel), connection (dialog)."),
                                            QStringLiteral("overlay"));
     parser.addOptions({lang, overlayOption, noBox, quitAfter});
     parser.process(app);
@@ -49,8 +49,10 @@ int main(int argc, char *argv[])
             overlay = Gallery::Overlay::Cycle;
         } else if (name == QLatin1String("device")) {
             overlay = Gallery::Overlay::DeviceParam;
+        } else if (name == QLatin1String("connection")) {
+            overlay = Gallery::Overlay::Connection;
         } else {
-            std::fprintf(stderr, "velmo_gallery: --overlay must be cycle or device\n");
+            std::fprintf(stderr, "velmo_gallery: --overlay must be cycle, device or connection\n");
             return 2;
         }
     }
@@ -64,10 +66,9 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&translator);
     }
 
-    const QString sheet = AppResources::styleSheet();
-    if (sheet.isEmpty())
+    AppResources::applyProgramLook();
+    if (app.styleSheet().isEmpty())
         std::fprintf(stderr, "velmo_gallery: style sheet missing\n");
-    app.setStyleSheet(sheet);
 
     QWidget *window = Gallery::build(english, overlay);
     window->move(10, 10);

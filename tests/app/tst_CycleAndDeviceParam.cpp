@@ -283,7 +283,7 @@ private:
 void tst_CycleAndDeviceParam::initTestCase()
 {
     AppResources::init();
-    qApp->setStyleSheet(AppResources::styleSheet());
+    AppResources::applyProgramLook();
     QVERIFY(!qApp->styleSheet().isEmpty());
     QVERIFY(m_english.load(QStringLiteral(":/i18n/velmo_en_US.qm")));
 }

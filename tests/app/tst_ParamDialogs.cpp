@@ -159,7 +159,7 @@ void tst_ParamDialogs::initTestCase()
     // The program's style sheet makes the fields and buttons taller; the
     // layout must fit with it.
     AppResources::init();
-    qApp->setStyleSheet(AppResources::styleSheet());
+    AppResources::applyProgramLook();
     QVERIFY(!qApp->styleSheet().isEmpty());
 }
 

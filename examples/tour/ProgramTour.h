@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class VelmoWidget;
+
+// Walks the main window through connecting, moving an axis, closing and
+// re-showing a panel, an unplugged controller and disconnecting, clicking
+// as a user would, and saves the whole screen after each step.
+class ProgramTour : public QObject
+{
+    Q_OBJECT
+
+public:
+    ProgramTour(VelmoWidget *window, const QDir &output, const QString &prefix);
+
+    // Runs every step; false (with the reason in error()) when one fails.
+    bool run();
+    QString error() const { return m_error; }
+    // The screenshots written, in order.
+    QStringList shots() const { return m_shots; }
+
+private:
+    bool step(const QString &what, const std::function<bool()> &action);
+    // Processes events until condition holds or timeoutMs passed.
+    static bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
+    static void settle(int ms);
+    bool shoot(const QString &name);
+    void click(QWidget *parent, const char *objectName);
+
+    VelmoWidget *m_window;
+    QDir m_output;
+    QString m_prefix;
+    QString m_error;
+    QStringList m_shots;
+};

@@ -1,0 +1,60 @@
+// velmo_tour: the program's main window, started as velmoApp starts it,
+// taken through a user's first steps with a screenshot of each.
+//
+//   velmo_tour [--lang zh|en] [--out <folder>]
+//
+// Prints the path of every screenshot; exits non-zero when a step fails.
+
+#include "AppResources.h"
+#include "ProgramTour.h"
+#include "VelmoWidget.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTranslator>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AppResources::init();
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
+                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the screenshots."),
+                                 QStringLiteral("folder"), QStringLiteral("screenshots"));
+    parser.addOptions({lang, out});
+    parser.process(app);
+
+    AppResources::applyProgramLook();
+
+    QDir folder(parser.value(out));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "velmo_tour: cannot create %s\n", qPrintable(folder.absolutePath()));
+        return 1;
+    }
+    VelmoWidget window;
+    // Switched after the window exists, as a language change reaches it.
+    QTranslator translator;
+    const bool english = parser.value(lang) == QLatin1String("en");
+    if (english) {
+        if (!AppResources::loadEnglish(translator)) {
+            std::fprintf(stderr, "velmo_tour: no English translation found\n");
+            return 1;
+        }
+        QCoreApplication::installTranslator(&translator);
+    }
+    window.move(0, 0);
+    window.show();
+    ProgramTour tour(&window, folder, english ? QStringLiteral("en-") : QStringLiteral("zh-"));
+    const bool passed = tour.run();
+    for (const QString &shot : tour.shots())
+        std::printf("%s\n", qPrintable(QDir(shot).absolutePath()));
+    if (!passed)
+        std::fprintf(stderr, "velmo_tour: %s\n", qPrintable(tour.error()));
+    return passed ? 0 : 1;
+}
