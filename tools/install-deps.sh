@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools
-    libusb-1.0-0-dev
+    libusb-1.0-0-dev libudev-dev
     qttools5-dev qttools5-dev-tools libqt5svg5-dev fonts-noto-cjk fonts-dejavu-core
     umockdev libumockdev0 libumockdev-dev
     python3

@@ -70,6 +70,18 @@
         <source>打开设备失败(err:%1)</source>
         <translation>Failed to open the device (err: %1).</translation>
     </message>
+    <message>
+        <source>控制器（端口 %1）的设备文件 %2 无访问权限。</source>
+        <translation>No permission to use the controller (port %1): its device file %2 is not accessible.</translation>
+    </message>
+    <message>
+        <source>请将 udev 规则 60-velmo.rules 复制到 /etc/udev/rules.d/ 后重新插拔控制器。</source>
+        <translation>Copy the udev rule 60-velmo.rules to /etc/udev/rules.d/ and plug the controller in again.</translation>
+    </message>
+    <message>
+        <source>%1（无访问权限）</source>
+        <translation>%1 (no permission)</translation>
+    </message>
 </context>
 <context>
     <name>CycleOperationWidget</name>
