@@ -646,6 +646,10 @@ please check whether the device
 is correctly connected!</translation>
     </message>
     <message>
+        <source>设备断开连接</source>
+        <translation>The device has been unplugged</translation>
+    </message>
+    <message>
         <source>设备已断开</source>
         <translation>The device has been disconnected</translation>
     </message>
