@@ -21,28 +21,13 @@
 
 namespace {
 
-QString blockText(const char *field, int size)
-{
-    return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
-}
-
 VelmoDevParam modelOfAxis(SerialComDev *service, int axis)
 {
-    VelmoDevParam param;
     MotorParams block;
     std::memset(&block, 0, sizeof block);
-    if (service->getMotorParams(axis, &block) == 0 && block.maxPos > block.minPos) {
-        param.name = blockText(block.modelName, int(sizeof block.modelName));
-        param.reservedText = blockText(block.serialNumber, int(sizeof block.serialNumber));
-        param.unitString = block.motorType == 1 || block.motorType == 2 ? QStringLiteral("°") : QStringLiteral("mm");
-        param.moveType = block.motorType;
-        param.maxSpeed = block.maxSpeed;
-        param.maxAcc = block.maxAcc;
-        param.minPos = block.minPos;
-        param.maxPos = block.maxPos;
-        param.maxRockerSpeed = block.maxRockerSpeed;
-        return param;
-    }
+    if (service->getMotorParams(axis, &block) == 0 && block.maxPos > block.minPos)
+        return devParamFromMotorBlock(block);
+    VelmoDevParam param;
     param.name = QStringLiteral("—");
     param.unitString = QStringLiteral("mm");
     param.maxSpeed = 10;

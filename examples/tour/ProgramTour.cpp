@@ -7,6 +7,7 @@
 #include "VelmoWidget.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
@@ -96,7 +97,14 @@ bool ProgramTour::run()
     });
     step(QStringLiteral("the connection dialog did not open"), [&] {
         click(m_window, "pushButton_connect");
-        return waitUntil([&] { return dialog->isVisible(); }, 5000) && shoot(QStringLiteral("02-connection-dialog"));
+        if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
+            return false;
+        // The list open, as the user sees it when picking a controller.
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_comList"));
+        list->showPopup();
+        const bool shot = shoot(QStringLiteral("02-connection-dialog"));
+        list->hidePopup();
+        return shot;
     });
     step(QStringLiteral("no axis panel after connecting (is a controller attached?)"), [&] {
         click(dialog, "pushButton_connectSerial");

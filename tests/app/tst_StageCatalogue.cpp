@@ -2,6 +2,7 @@
 // keeping the previous catalogue on bad files, and the shipped file.
 
 #include "StageCatalogue.h"
+#include "velmoLibrary.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
 
 namespace {
 
@@ -50,6 +52,7 @@ private slots:
     void readsUtf8File();
     void recordTravelsAsRegisteredMetaType();
     void shippedCatalogueIsComplete();
+    void motorBlockGivesTheAxisModel();
 };
 
 void tst_StageCatalogue::readsEveryKeyIntoItsField()
@@ -333,6 +336,72 @@ void tst_StageCatalogue::shippedCatalogueIsComplete()
     QCOMPARE(rotation->minPos, 0.0);
     QCOMPARE(rotation->maxPos, 360.0);
     QCOMPARE(rotation->unitString, degree);
+}
+
+// An axis that identifies itself hands its stage model over in its motor
+// parameter block; each field lands in the record field of the same meaning.
+void tst_StageCatalogue::motorBlockGivesTheAxisModel()
+{
+    MotorParams block;
+    std::memset(&block, 'x', sizeof block);
+    std::memset(block.modelName, 'M', sizeof block.modelName); // full: no terminating zero
+    std::strcpy(block.serialNumber, "R360-00042");
+    std::strcpy(block.optOrder, "0123");
+    block.pulse = 70000;
+    block.helicalPitch = 1.25;
+    block.restoreSpeed = 2.5;
+    block.motorType = 2;
+    block.pLimitPolarity = 1;
+    block.nLimitPolarity = 0;
+    block.zeroPolarity = 1;
+    block.direction = -1;
+    block.limitDirection = 1;
+    block.unitType = 0; // not consulted: the type decides the unit
+    block.maxSpeed = 30;
+    block.maxAcc = 120;
+    block.minPos = -5;
+    block.maxPos = 355;
+    block.zoptWidth = 7;
+    block.optNum = 3;
+    block.returnTrip = 12;
+    block.motorPhase = 2;
+    block.modifyDate = 20261208;
+    block.maxRockerSpeed = 6;
+
+    VelmoDevParam p = devParamFromMotorBlock(block);
+    QCOMPARE(p.name, QString(32, QLatin1Char('M')));
+    QCOMPARE(p.reservedText, QStringLiteral("R360-00042"));
+    QCOMPARE(p.optOrder, QStringLiteral("0123"));
+    QCOMPARE(p.pulseOneCircle, 70000);
+    QCOMPARE(p.dispOneCircle, 1.25f);
+    QCOMPARE(p.restoreSpeed, 2.5f);
+    QCOMPARE(p.unitString, QStringLiteral("°"));
+    QCOMPARE(p.moveType, 2);
+    QCOMPARE(p.AxisType, 0);
+    QCOMPARE(p.originSigID, 0);
+    QCOMPARE(p.positivePolarity, 1);
+    QCOMPARE(p.negativePolarity, 0);
+    QCOMPARE(p.originPolarity, 1);
+    QCOMPARE(p.phaseDirction, -1);
+    QCOMPARE(p.limitDirection, 1);
+    QCOMPARE(p.maxSpeed, 30.0);
+    QCOMPARE(p.maxAcc, 120.0);
+    QCOMPARE(p.minPos, -5.0);
+    QCOMPARE(p.maxPos, 355.0);
+    QCOMPARE(p.zeroOptWidth, 7);
+    QCOMPARE(p.optNum, 3);
+    QCOMPARE(p.returnTrip, 12);
+    QCOMPARE(p.motorPhase, 2);
+    QCOMPARE(p.modifyDate, 20261208);
+    QCOMPARE(p.maxRockerSpeed, 6.0);
+
+    for (int type : {0, 3, 7, -1}) {
+        block.motorType = qint16(type);
+        block.unitType = 1;
+        QCOMPARE(devParamFromMotorBlock(block).unitString, QStringLiteral("mm"));
+    }
+    block.motorType = 1;
+    QCOMPARE(devParamFromMotorBlock(block).unitString, QStringLiteral("°"));
 }
 
 QTEST_GUILESS_MAIN(tst_StageCatalogue)
