@@ -389,6 +389,7 @@ private slots:
         QVERIFY(!service->isConnected());
         QCOMPARE(vsim_open_handles(kId), 0);
         QCOMPARE(window.maxAxisCount(), 3); // kept
+        QCOMPARE(window.size(), expectedSize(window, 0));
         // Nothing polls any more.
         vsim_clear_written(kId);
         QTest::qWait(300);
