@@ -361,6 +361,11 @@ private slots:
         QVERIFY(rocker->isChecked());
         for (VelmoControlWidget *control : window.controlWidgets())
             QVERIFY(control->isRockerMode());
+        // A second click switches joystick mode off again.
+        QTest::mouseClick(rocker, Qt::LeftButton);
+        QVERIFY(!rocker->isChecked());
+        for (VelmoControlWidget *control : window.controlWidgets())
+            QVERIFY(!control->isRockerMode());
     }
 
     void disconnectingRemovesEverything()
