@@ -260,25 +260,20 @@ void ConnectionWidget::mousePressEvent(QMouseEvent *event)
     // Only the title strip moves the window; presses on its labels reach
     // here too, in this widget's coordinates.
     const QRect title(ui->widget_title->mapTo(this, QPoint(0, 0)), ui->widget_title->size());
-    if (event->button() == Qt::LeftButton && title.contains(event->pos())) {
-        m_dragging = true;
-        m_pressPos = event->globalPos();
-    }
+    if (event->button() == Qt::LeftButton)
+        m_drag.press(event, title);
     QWidget::mousePressEvent(event);
 }
 
 void ConnectionWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging) {
-        move(pos() + event->globalPos() - m_pressPos);
-        m_pressPos = event->globalPos();
-    }
+    m_drag.move(this, event);
     QWidget::mouseMoveEvent(event);
 }
 
 void ConnectionWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_dragging = false;
+    m_drag.release();
     QWidget::mouseReleaseEvent(event);
 }
 

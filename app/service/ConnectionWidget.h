@@ -1,9 +1,9 @@
 #pragma once
 
 #include "UsbAccessCheck.h"
+#include "WindowDrag.h"
 
 #include <QList>
-#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -64,8 +64,7 @@ private:
     void retranslateDynamicTexts();
 
     Ui::ConnectionWidget *ui;
-    bool m_dragging = false;
-    QPoint m_pressPos;
+    WindowDrag m_drag; // by the title strip
     QString m_devSerial;
     int m_devId = 0;
     UsbAccessCheck m_accessCheck;

@@ -531,10 +531,7 @@ void VelmoWidget::centreOverThis(QWidget *dialog) const
 
 void VelmoWidget::mousePressEvent(QMouseEvent *event)
 {
-    const QPoint at = event->localPos().toPoint();
-    if (!isFullScreen() && ui->widget_titleBar->geometry().contains(at)) {
-        m_dragStart = at;
-        m_bDragging = true;
+    if (!isFullScreen() && m_drag.press(event, ui->widget_titleBar->geometry())) {
         event->accept();
         return;
     }
@@ -543,8 +540,7 @@ void VelmoWidget::mousePressEvent(QMouseEvent *event)
 
 void VelmoWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_bDragging) {
-        move(pos() + event->localPos().toPoint() - m_dragStart);
+    if (m_drag.move(this, event)) {
         event->accept();
         return;
     }
@@ -553,7 +549,7 @@ void VelmoWidget::mouseMoveEvent(QMouseEvent *event)
 
 void VelmoWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_bDragging = false;
+    m_drag.release();
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "VelmoDevParam.h"
+#include "WindowDrag.h"
 
 #include <QList>
 #include <QMap>
-#include <QPoint>
 #include <QSharedPointer>
 #include <QString>
 #include <QStringList>
@@ -109,6 +109,5 @@ private:
     QMap<QPushButton *, bool> m_axisButtons;
     qint32 m_iMaxAxisCount = 0;
 
-    bool m_bDragging = false;
-    QPoint m_dragStart;
+    WindowDrag m_drag; // by the title bar
 };

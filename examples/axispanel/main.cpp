@@ -8,6 +8,7 @@
 // without one gets a 0..50 mm model so that it can still be moved.
 
 #include "AppResources.h"
+#include "LanguageOption.h"
 #include "SerialComDev.h"
 #include "VelmoControlWidget.h"
 
@@ -48,21 +49,15 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QCommandLineOption axisOption(QStringLiteral("axis"), QStringLiteral("Axis index, from 0."),
                                         QStringLiteral("index"), QStringLiteral("0"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
-                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption lang = examples::languageOption();
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
                                        QStringLiteral("ms"));
     parser.addOptions({axisOption, lang, quitAfter});
     parser.process(app);
 
     QTranslator translator;
-    if (parser.value(lang) == QLatin1String("en")) {
-        if (!AppResources::loadEnglish(translator)) {
-            std::fprintf(stderr, "velmo_axis_panel: no English translation found\n");
-            return 1;
-        }
-        QCoreApplication::installTranslator(&translator);
-    }
+    if (!examples::applyLanguage(parser, lang, translator, "velmo_axis_panel"))
+        return 1;
     AppResources::applyProgramLook();
 
     int ids[16] = {};

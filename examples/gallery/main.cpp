@@ -8,6 +8,7 @@
 // unless --no-box is given.
 
 #include "AppResources.h"
+#include "LanguageOption.h"
 #include "Gallery.h"
 #include "StyledMessageBox.h"
 
@@ -26,8 +27,7 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
-                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption lang = examples::languageOption();
     const QCommandLineOption noBox(QStringLiteral("no-box"), QStringLiteral("Do not open the message box."));
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"), QStringLiteral("Quit after <ms>."),
                                        QStringLiteral("ms"));
@@ -37,11 +37,6 @@ int main(int argc, char *argv[])
     parser.addOptions({lang, overlayOption, noBox, quitAfter});
     parser.process(app);
 
-    const QString language = parser.value(lang);
-    if (language != QLatin1String("zh") && language != QLatin1String("en")) {
-        std::fprintf(stderr, "velmo_gallery: --lang must be zh or en\n");
-        return 2;
-    }
     Gallery::Overlay overlay = Gallery::Overlay::None;
     if (parser.isSet(overlayOption)) {
         const QString name = parser.value(overlayOption);
@@ -57,14 +52,9 @@ int main(int argc, char *argv[])
         }
     }
     QTranslator translator;
-    const bool english = language == QLatin1String("en");
-    if (english) {
-        if (!AppResources::loadEnglish(translator)) {
-            std::fprintf(stderr, "velmo_gallery: no English translation found\n");
-            return 1;
-        }
-        QCoreApplication::installTranslator(&translator);
-    }
+    if (!examples::applyLanguage(parser, lang, translator, "velmo_gallery"))
+        return 2;
+    const bool english = parser.value(lang) == QLatin1String("en");
 
     AppResources::applyProgramLook();
     if (app.styleSheet().isEmpty())

@@ -6,6 +6,7 @@
 // Prints the path of every screenshot; exits non-zero when a step fails.
 
 #include "AppResources.h"
+#include "LanguageOption.h"
 #include "ProgramTour.h"
 #include "VelmoWidget.h"
 
@@ -23,8 +24,7 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language: zh or en."),
-                                  QStringLiteral("language"), QStringLiteral("zh"));
+    const QCommandLineOption lang = examples::languageOption();
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the screenshots."),
                                  QStringLiteral("folder"), QStringLiteral("screenshots"));
     parser.addOptions({lang, out});
@@ -40,14 +40,9 @@ int main(int argc, char *argv[])
     VelmoWidget window;
     // Switched after the window exists, as a language change reaches it.
     QTranslator translator;
+    if (!examples::applyLanguage(parser, lang, translator, "velmo_tour"))
+        return 1;
     const bool english = parser.value(lang) == QLatin1String("en");
-    if (english) {
-        if (!AppResources::loadEnglish(translator)) {
-            std::fprintf(stderr, "velmo_tour: no English translation found\n");
-            return 1;
-        }
-        QCoreApplication::installTranslator(&translator);
-    }
     window.move(0, 0);
     window.show();
     ProgramTour tour(&window, folder, english ? QStringLiteral("en-") : QStringLiteral("zh-"));
