@@ -424,13 +424,14 @@ void SerialComDev::slot_setCircleParams(int Axis, int count, double disp, int de
 
 void SerialComDev::slot_setTriggerParams(int Axis, int intput, int output)
 {
+    // The messages number axes from 1, as the panel titles do.
     QMutexLocker lock(&libMutex);
     if (::setTriggerInEnable(m_devId, Axis, intput) < 0) {
-        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输入参数失败，轴:%1").arg(Axis));
+        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输入参数失败，轴:%1").arg(Axis + 1));
         return;
     }
     if (::setTriggerOutEnable(m_devId, Axis, output) < 0) {
-        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输出参数失败，轴:%1").arg(Axis));
+        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输出参数失败，轴:%1").arg(Axis + 1));
         return;
     }
     MotorDevInfo &record = m_motorInfoMap[Axis];
@@ -442,7 +443,7 @@ void SerialComDev::slot_setTriggerInDisp(int Axis, double disp)
 {
     QMutexLocker lock(&libMutex);
     if (::setTriggerStep(m_devId, Axis, disp) < 0) {
-        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输入位移量失败，轴:%1").arg(Axis));
+        emit signal_showOperationMsg(Axis, MsgFailed, 11, tr("设置触发输入位移量失败，轴:%1").arg(Axis + 1));
         return;
     }
     m_motorInfoMap[Axis].triggerStep = disp;

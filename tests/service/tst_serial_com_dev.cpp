@@ -249,10 +249,14 @@ private slots:
         emit service->signal_setTriggerParams(2, 1, 1);
         const Message t = nextMessage(messages);
         QCOMPARE(t.state, 2);
-        QCOMPARE(t.text, QStringLiteral("设置触发输出参数失败，轴:2"));
+        // Axis index 2 is the third axis, "Axis3" on its panel.
+        QCOMPARE(t.text, QStringLiteral("设置触发输出参数失败，轴:3"));
         QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_STATUS, 0x103B, 1), VSIM_OK);
         emit service->signal_setTriggerInDisp(2, 0.1);
-        QCOMPARE(nextMessage(messages).text, QStringLiteral("设置触发输入位移量失败，轴:2"));
+        QCOMPARE(nextMessage(messages).text, QStringLiteral("设置触发输入位移量失败，轴:3"));
+        QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_STATUS, 0x001F, 1), VSIM_OK);
+        emit service->signal_setTriggerParams(0, 1, 0);
+        QCOMPARE(nextMessage(messages).text, QStringLiteral("设置触发输入参数失败，轴:1"));
     }
 
     void readAxisParamsKeepsWhatWasReadBeforeAFailure()
