@@ -2,11 +2,37 @@
 
 #include "velmoLibrary.h"
 
+#include <cstring>
+
 namespace {
 
 QString blockText(const char *field, int size)
 {
     return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
+}
+
+// The longest prefix of text whose UTF-8 form fits in size bytes: a name
+// is never cut inside a character.
+QByteArray utf8Prefix(const QString &text, int size)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() <= size)
+        return bytes;
+    int end = size;
+    // Back off continuation bytes (10xxxxxx) to the start of the cut character.
+    while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+        --end;
+    return bytes.left(end);
+}
+
+void copyText(char *field, int size, const QByteArray &bytes)
+{
+    std::memcpy(field, bytes.constData(), size_t(qMin(size, bytes.size())));
+}
+
+int16_t low16(qint32 value)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<quint32>(value) & 0xFFFFu));
 }
 
 } // namespace
@@ -45,4 +71,35 @@ VelmoDevParam devParamFromMotorBlock(const MotorParams &block)
     param.modifyDate = qint32(block.modifyDate);
     param.maxRockerSpeed = block.maxRockerSpeed;
     return param;
+}
+
+MotorParams motorBlockFromDevParam(const VelmoDevParam &param)
+{
+    MotorParams block;
+    std::memset(&block, 0, sizeof block);
+    copyText(block.modelName, int(sizeof block.modelName), utf8Prefix(param.name, int(sizeof block.modelName)));
+    // The controller keeps 4 bytes of the sensor order: a three-letter code
+    // and its terminating zero.
+    copyText(block.optOrder, 4, param.optOrder.toUtf8().left(4));
+    block.pulse = quint32(param.pulseOneCircle);
+    block.helicalPitch = double(param.dispOneCircle);
+    block.restoreSpeed = double(param.restoreSpeed);
+    block.motorType = low16(param.moveType);
+    block.pLimitPolarity = low16(param.positivePolarity);
+    block.nLimitPolarity = low16(param.negativePolarity);
+    block.zeroPolarity = low16(param.originPolarity);
+    block.direction = low16(param.phaseDirction);
+    block.limitDirection = low16(param.limitDirection);
+    block.unitType = param.unitString == QLatin1String("mm") ? 0 : 1;
+    block.maxSpeed = param.maxSpeed;
+    block.maxAcc = param.maxAcc;
+    block.minPos = param.minPos;
+    block.maxPos = param.maxPos;
+    block.zoptWidth = low16(param.zeroOptWidth);
+    block.optNum = low16(param.optNum);
+    block.returnTrip = low16(param.returnTrip);
+    block.motorPhase = low16(param.motorPhase);
+    block.modifyDate = quint32(param.modifyDate);
+    block.maxRockerSpeed = param.maxRockerSpeed;
+    return block;
 }

@@ -46,6 +46,13 @@ struct MotorParams;
 // block field of the same meaning.
 VelmoDevParam devParamFromMotorBlock(const MotorParams &block);
 
+// The motor parameter block that programs a stage of this model into an
+// axis: every byte zero first, the name in UTF-8 cut to 32 bytes at a whole
+// character, no serial number, the first 4 bytes of optOrder, unit type 0
+// exactly for "mm", and the low 16 bits of each number that goes into a
+// 16-bit field.
+MotorParams motorBlockFromDevParam(const VelmoDevParam &param);
+
 // Registers the record under the name "VelmoDevParam" so that it can travel
 // through queued connections. Safe to call more than once.
 int registerVelmoDevParamMetaType();

@@ -1,9 +1,11 @@
 #include "VelmoWidget.h"
 #include "ui_VelmoWidget.h"
 
+#include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
 #include "Heart.h"
 #include "MyBorderContainer.h"
+#include "OptionsWidget.h"
 #include "PlaceholderWidget.h"
 #include "SerialComDev.h"
 #include "SerialPortChangeFilter.h"
@@ -90,6 +92,11 @@ VelmoWidget::VelmoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::VelmoWid
 
     createHeart();
 
+    m_addControlsWidget = new AddControlsWidget(this);
+    connect(m_addControlsWidget, &AddControlsWidget::signal_addControl, this,
+            qOverload<QString, int, VelmoDevParam, bool>(&VelmoWidget::slot_addControl));
+    // Building the options dialog applies the stored language.
+    m_optionsWidget = new OptionsWidget(this);
     m_connectionWidget = new ConnectionWidget(this);
     connect(m_connectionWidget, &ConnectionWidget::signal_devConnected, this, &VelmoWidget::slot_devConnected);
     connect(m_connectionWidget, &ConnectionWidget::signal_devDisConnected, this, &VelmoWidget::slot_devDisConnected);
@@ -495,7 +502,10 @@ void VelmoWidget::on_pushButton_addAsix_clicked()
         slot_showTipMessage(QObject::tr("轴数量已达上限!"));
         return;
     }
-    // The add-axis dialog attaches here and is offered freeAxes.
+    m_addControlsWidget->setAxisList(freeAxes);
+    m_addControlsWidget->loadModelsData();
+    centreOverThis(m_addControlsWidget);
+    m_addControlsWidget->show();
 }
 
 void VelmoWidget::on_pushButton_debug_clicked()
@@ -505,7 +515,9 @@ void VelmoWidget::on_pushButton_debug_clicked()
 
 void VelmoWidget::on_pushButton_settings_clicked()
 {
-    // The options dialog attaches here.
+    centreOverThis(m_optionsWidget);
+    m_optionsWidget->refreshFromDevice();
+    m_optionsWidget->show();
 }
 
 void VelmoWidget::on_pushButton_showMax_clicked()
@@ -582,9 +594,8 @@ void VelmoWidget::changeEvent(QEvent *event)
 void VelmoWidget::applyConnectButtonStyle()
 {
     // The images carry the caption, so they follow the interface language:
-    // the Chinese ones exactly while no catalogue translates this window.
-    const QString source = QStringLiteral("连接设备");
-    const bool chinese = QCoreApplication::translate("VelmoWidget", "连接设备") == source;
+    // the Chinese ones only while Chinese is the chosen language.
+    const bool chinese = m_optionsWidget != nullptr && m_optionsWidget->currentLanguage() == 0;
     ui->pushButton_connect->setStyleSheet(
         QString::fromLatin1(connectStyle).arg(chinese ? QString() : QStringLiteral("_english")));
 }

@@ -10,9 +10,11 @@
 #include <QStringList>
 #include <QWidget>
 
+class AddControlsWidget;
 class ConnectionWidget;
 class Heart;
 class MyBorderContainer;
+class OptionsWidget;
 class PlaceholderWidget;
 class QPushButton;
 class SerialPortChangeFilter;
@@ -51,6 +53,8 @@ public:
     // The window size the grid asks for with n shown panels.
     static QSize gridWindowSize(int shownPanels);
 
+    AddControlsWidget *addControlsWidget() const { return m_addControlsWidget; }
+    OptionsWidget *optionsWidget() const { return m_optionsWidget; }
     ConnectionWidget *connectionWidget() const { return m_connectionWidget; }
     SerialPortChangeFilter *portChangeFilter() const { return m_portFilter; }
     Heart *heart() const { return m_heart.data(); }
@@ -100,6 +104,8 @@ private:
     Ui::VelmoWidget *ui;
     MyBorderContainer *m_border = nullptr;
     PlaceholderWidget *m_placeholder = nullptr;
+    AddControlsWidget *m_addControlsWidget = nullptr;
+    OptionsWidget *m_optionsWidget = nullptr;
     ConnectionWidget *m_connectionWidget = nullptr;
     SerialPortChangeFilter *m_portFilter = nullptr;
     QSharedPointer<Heart> m_heart;

@@ -1,5 +1,6 @@
 #include "Gallery.h"
 
+#include "AddControlsWidget.h"
 #include "CycleOperationWidget.h"
 #include "DeviceParamWidget.h"
 #include "DriveParamWidget.h"
@@ -8,7 +9,6 @@
 #include "StageCatalogue.h"
 #include "TDoubleSpinBox.h"
 #include "VelmoControlWidget.h"
-#include "standins/AddControlsWidget.h"
 #include "ConnectionWidget.h"
 #include "VelmoWidget.h"
 
@@ -158,59 +158,24 @@ QWidget *stateGrid(QWidget *parent)
     return panel;
 }
 
-QWidget *dialogCard(QWidget *parent, const StageCatalogue &catalogue)
+// The add-axis dialog, embedded, with the catalogue beside the program and
+// two free axes; a disabled button of the options dialog next to it.
+QWidget *dialogCard(QWidget *parent)
 {
-    auto *dialog = new AddControlsWidget(parent);
-    dialog->setFixedSize(560, 250);
-    auto *back = new QWidget(dialog);
-    back->setObjectName(QStringLiteral("widget_back"));
-    back->setGeometry(0, 0, 560, 250);
-    auto *title = new QWidget(back);
-    title->setObjectName(QStringLiteral("widget_title"));
-    title->setGeometry(0, 0, 560, 44);
-    label(title, tr("AddControlsWidget", "添加控制器"), "label_title")->setGeometry(16, 0, 300, 44);
-    button(title, "pushButton_close", QSize(28, 28))->move(520, 8);
-
-    auto *types = new QWidget(back);
-    types->setObjectName(QStringLiteral("widget_types"));
-    types->setGeometry(0, 44, 560, 44);
-    auto *typeRow = new QHBoxLayout(types);
-    typeRow->setContentsMargins(0, 0, 0, 0);
-    typeRow->setSpacing(0);
-    auto *group = new QButtonGroup(types);
-    const char *typeNames[][2] = {{"pushButton_lineControl", "直线位移台"},
-                                  {"pushButton_rotationControl", "旋转位移台"},
-                                  {"pushButton_angularControl", "角位移台"},
-                                  {"pushButton_liftingControl", "升降移台"}};
-    for (const auto &t : typeNames) {
-        auto *b = new QPushButton(tr("AddControlsWidget", t[1]), types);
-        b->setObjectName(QLatin1String(t[0]));
-        b->setCheckable(true);
-        group->addButton(b);
-        typeRow->addWidget(b);
-    }
-    group->buttons().first()->setChecked(true);
-
-    label(back, tr("AddControlsWidget", "设备型号："), "label_model")->setGeometry(40, 110, 150, 32);
-    auto *models = new QComboBox(back);
-    models->setObjectName(QStringLiteral("comboBox_models"));
-    models->setView(new QListView(models));
-    models->addItems(catalogue.lineModels());
-    models->setCurrentText(QStringLiteral("VLS-50"));
-    models->setGeometry(200, 108, 240, 36);
-    label(back, tr("AddControlsWidget", "设备序号："), "label_Axsi")->setGeometry(40, 156, 150, 32);
-    auto *axes = new QComboBox(back);
-    axes->setObjectName(QStringLiteral("comboBox_Axsi"));
-    axes->setView(new QListView(axes));
-    axes->addItems({QStringLiteral("Axis2"), QStringLiteral("Axis3")});
-    axes->setGeometry(200, 154, 240, 36);
-    auto *confirm = new QPushButton(tr("AddControlsWidget", "确定"), back);
-    confirm->setObjectName(QStringLiteral("pushButton_confirm"));
-    confirm->setGeometry(440, 204, 100, 34);
-    auto *disabled = new QPushButton(tr("OptionsWidget", "写入参数"), back);
+    auto *host = new QWidget(parent);
+    auto *row = new QHBoxLayout(host);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *dialog = new AddControlsWidget(host);
+    dialog->setWindowFlags(Qt::Widget);
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->setAxisList({QStringLiteral("Axis2"), QStringLiteral("Axis3")});
+    dialog->loadModelsData();
+    dialog->findChild<QComboBox *>(QStringLiteral("comboBox_models"))->setCurrentText(QStringLiteral("VLS-50"));
+    row->addWidget(dialog, 0, Qt::AlignTop);
+    auto *disabled = new QPushButton(tr("OptionsWidget", "写入参数"), dialog);
     disabled->setEnabled(false);
-    disabled->setGeometry(300, 204, 130, 34);
-    return dialog;
+    disabled->setGeometry(60, 237, 130, 34);
+    return host;
 }
 
 // The three parameter pop-ups, as windows of their own in the program,
@@ -334,7 +299,7 @@ QWidget *Gallery::build(bool english, Overlay overlay)
     bodyGrid->addWidget(stateGrid(body), 0, 1, Qt::AlignTop);
     auto *lower = new QHBoxLayout;
     lower->setSpacing(16);
-    lower->addWidget(dialogCard(body, catalogue), 0, Qt::AlignTop);
+    lower->addWidget(dialogCard(body), 0, Qt::AlignTop);
     lower->addWidget(parameterPopups(body, param), 0, Qt::AlignTop);
     bodyGrid->addLayout(lower, 1, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);
     bodyGrid->addWidget(inputs(body), 2, 0, 1, 2, Qt::AlignTop | Qt::AlignLeft);

@@ -128,7 +128,8 @@ private:
         m_text = box->text();
         for (QAbstractButton *button : box->buttons()) {
             const QMessageBox::ButtonRole role = box->buttonRole(button);
-            if ((role == QMessageBox::AcceptRole) == m_confirm) {
+            const bool accepts = role == QMessageBox::AcceptRole || role == QMessageBox::YesRole;
+            if (accepts == m_confirm) {
                 button->click();
                 return;
             }

@@ -2,15 +2,21 @@
 // through the connection dialog, axis auto-detection, the axis buttons and
 // the panel grid, closing and re-showing panels, joystick mode following the
 // heartbeat, disconnecting, unplugging, and how long the GUI thread may stall.
+#include "AddControlsWidget.h"
 #include "AppResources.h"
 #include "ConnectionWidget.h"
 #include "Heart.h"
+#include "IsolatedSettings.h"
+#include "OptionsWidget.h"
 #include "PanelHarness.h"
 #include "SerialPortChangeFilter.h"
 #include "VelmoControlWidget.h"
 #include "VelmoWidget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QSettings>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLayout>
@@ -112,6 +118,7 @@ class tst_VelmoWidget : public QObject
 
 private:
     SerialComDev *service = nullptr;
+    QScopedPointer<IsolatedSettings> settings;
 
     // Opens the connection dialog from the menu bar and connects to the
     // controller it lists first, with the mouse.
@@ -140,6 +147,8 @@ private:
 private slots:
     void initTestCase()
     {
+        settings.reset(new IsolatedSettings);
+        AppResources::init(); // as the program does before its window
         g_previousHandler = qInstallMessageHandler(collectWarnings);
         service = SerialComDev::instance();
     }
@@ -460,16 +469,114 @@ private slots:
         VelmoWidget window;
         auto *connect = window.findChild<QPushButton *>(QStringLiteral("pushButton_connect"));
         QCOMPARE(connect->toolTip(), QStringLiteral("连接设备"));
-        QTranslator english;
-        QVERIFY(AppResources::loadEnglish(english));
-        QCoreApplication::installTranslator(&english);
+        OptionsWidget *options = window.optionsWidget();
+        auto *english = options->findChild<QRadioButton *>(QStringLiteral("radioButton_en"));
+        QTest::mouseClick(english, Qt::LeftButton, {}, QPoint(5, 5));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(connect->toolTip(), QStringLiteral("Connect the device serial port COM"));
         QVERIFY(connect->styleSheet().contains(QStringLiteral("connect_normal_english.png")));
-        QCoreApplication::removeTranslator(&english);
+        // Every dialog follows.
+        QCOMPARE(window.addControlsWidget()->findChild<QLabel *>(QStringLiteral("label_title"))->text(),
+                 QStringLiteral("Add Controller"));
+        QCOMPARE(window.connectionWidget()->findChild<QLabel *>(QStringLiteral("label_name"))->text(),
+                 QCoreApplication::translate("ConnectionWidget", "连接设备"));
+        QCOMPARE(QSettings(settings->programFile(), QSettings::IniFormat).value(QStringLiteral("language/type")).toInt(), 1);
+
+        auto *chinese = options->findChild<QRadioButton *>(QStringLiteral("radioButton_cn"));
+        QTest::mouseClick(chinese, Qt::LeftButton, {}, QPoint(5, 5));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(connect->toolTip(), QStringLiteral("连接设备"));
         QVERIFY(connect->styleSheet().contains(QStringLiteral("connect_normal.png")));
+        QCOMPARE(window.addControlsWidget()->findChild<QLabel *>(QStringLiteral("label_title"))->text(),
+                 QStringLiteral("添加控制器"));
+    }
+
+    void theStoredLanguageAppliesAtStartUp()
+    {
+        QSettings(settings->programFile(), QSettings::IniFormat).setValue(QStringLiteral("language/type"), 1);
+        {
+            VelmoWidget window;
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+            auto *connect = window.findChild<QPushButton *>(QStringLiteral("pushButton_connect"));
+            QCOMPARE(connect->toolTip(), QStringLiteral("Connect the device serial port COM"));
+            QVERIFY(connect->styleSheet().contains(QStringLiteral("connect_normal_english.png")));
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        // A value of neither language: nothing is translated, yet a language
+        // change shows the English images, as for any language but Chinese.
+        QSettings(settings->programFile(), QSettings::IniFormat).setValue(QStringLiteral("language/type"), 2);
+        {
+            VelmoWidget window;
+            auto *connect = window.findChild<QPushButton *>(QStringLiteral("pushButton_connect"));
+            QCOMPARE(window.optionsWidget()->currentLanguage(), 2);
+            QCOMPARE(connect->toolTip(), QStringLiteral("连接设备"));
+            QEvent change(QEvent::LanguageChange);
+            QCoreApplication::sendEvent(&window, &change);
+            QVERIFY(connect->styleSheet().contains(QStringLiteral("connect_normal_english.png")));
+        }
+        QFile::remove(settings->programFile());
+    }
+
+    void addingAnAxisByHandProgramsItAndOpensItsPanel()
+    {
+        QCOMPARE(vsim_load_scenario(kOneOfThree), VSIM_OK);
+        VelmoWidget window;
+        window.show();
+        connectThroughDialog(window);
+        QCOMPARE(window.controlWidgets().size(), 1);
+        vsim_clear_written(kId);
+
+        AddControlsWidget *dialog = window.addControlsWidget();
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_addAsix")), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        auto *axes = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_Axsi"));
+        QCOMPARE(axes->count(), 2);
+        QCOMPARE(axes->itemText(0), QStringLiteral("Axis1"));
+        QCOMPARE(axes->itemText(1), QStringLiteral("Axis3"));
+        QVERIFY(!dialog->catalogue().rotationModels().isEmpty()); // the catalogue beside the program
+
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton_rotationControl")), Qt::LeftButton);
+        auto *models = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_models"));
+        const QString model = models->itemText(0);
+        axes->setCurrentIndex(1);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton_confirm")), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+
+        QCOMPARE(window.controlWidgets().size(), 2);
+        QStringList buttons;
+        for (QPushButton *button : window.axisButtons())
+            buttons << button->text();
+        QCOMPARE(buttons, QStringList({QStringLiteral("Axis2"), QStringLiteral("Axis3")}));
+        QVERIFY(!window.isAutoDetected(window.axisButtons().at(1)));
+        // The model reached the chip of axis index 2.
+        bool named = false;
+        for (const Written &w : commands()) {
+            if (w.code == 0x1007 && w.axis() == 2)
+                named = w.data.mid(2).startsWith(model.toUtf8());
+        }
+        QVERIFY(named);
+        char name[33] = {};
+        QCOMPARE(getMotorModelName(kId, 2, name, int(sizeof name)), 0);
+        QCOMPARE(QString::fromUtf8(name), model);
+        disconnectThroughDialog(window);
+    }
+
+    void settingsButtonRefreshesTheOptionsDialog()
+    {
+        QCOMPARE(vsim_load_scenario(R"({"controllers": [{"axes": [{"stage": "VLS-50"}, {"stage": "VRS-360"}]}]})"),
+                 VSIM_OK);
+        VelmoWidget window;
+        window.show();
+        connectThroughDialog(window);
+        QCOMPARE(setTriggerOutEnable(kId, 1, 1), 0);
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_settings")), Qt::LeftButton);
+        OptionsWidget *options = window.optionsWidget();
+        QVERIFY(options->isVisible());
+        QVERIFY(options->findChild<QGroupBox *>(QStringLiteral("groupBox_trigger_3"))->isHidden());
+        QVERIFY(!options->findChild<QGroupBox *>(QStringLiteral("groupBox_trigger_2"))->isHidden());
+        QVERIFY(options->findChild<QCheckBox *>(QStringLiteral("checkBox_triggerOut_2"))->isChecked());
+        options->hide();
+        disconnectThroughDialog(window);
     }
 
     // Last: quitting ends every event loop of the thread from now on.

@@ -43,6 +43,10 @@
         <source>参数配置错误!请重试。</source>
         <translation>Parameter configuration error! Please try again.</translation>
     </message>
+    <message>
+        <source>型号文件中%1的参数不属于%2，未写入。请检查型号文件。</source>
+        <translation>The model file's record for %1 is not of the type %2; nothing was written. Please check the model file.</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionWidget</name>
@@ -538,6 +542,10 @@ actual travel of the stage!</translation>
     <message>
         <source>位移量超出范围！[%1,%2]</source>
         <translation>relative displacement out of range! [%1, %2]</translation>
+    </message>
+    <message>
+        <source>%1无效或超出范围，未写入任何参数。</source>
+        <translation>%1 is not valid or out of range; no parameter was written.</translation>
     </message>
 </context>
 <context>
