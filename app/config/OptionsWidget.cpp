@@ -384,7 +384,9 @@ bool OptionsWidget::editedBlock(MotorParams &block, QString &message) const
 
 void OptionsWidget::on_pushButton_WriteParam_clicked()
 {
-    if (QMessageBox::question(this, tr("提示"), tr("是否确认修改电机参数？"), QMessageBox::Yes | QMessageBox::No)
+    // Without a parent, like the warning before the page: the dialog's
+    // light-on-dark label rules would make a standard box unreadable.
+    if (QMessageBox::question(nullptr, tr("提示"), tr("是否确认修改电机参数？"), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
 

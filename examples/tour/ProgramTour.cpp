@@ -1,13 +1,19 @@
 #include "ProgramTour.h"
 
+#include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "OptionsWidget.h"
 #include "SerialComDev.h"
 #include "SerialPortChangeFilter.h"
 #include "VelmoControlWidget.h"
 #include "VelmoWidget.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
@@ -35,8 +41,8 @@ QMessageBox *openMessageBox()
 
 } // namespace
 
-ProgramTour::ProgramTour(VelmoWidget *window, const QDir &output, const QString &prefix)
-    : m_window(window), m_output(output), m_prefix(prefix)
+ProgramTour::ProgramTour(VelmoWidget *window, const QDir &output, const QString &prefix, bool english)
+    : m_window(window), m_output(output), m_prefix(prefix), m_english(english)
 {
 }
 
@@ -78,6 +84,130 @@ void ProgramTour::click(QWidget *parent, const char *objectName)
         QTest::mouseClick(button, Qt::LeftButton);
 }
 
+bool ProgramTour::answerNextBox(const std::function<void()> &action, const QString &shotName, bool confirm)
+{
+    bool answered = false;
+    QTimer::singleShot(400, this, [&] {
+        if (QMessageBox *box = openMessageBox()) {
+            answered = shoot(shotName);
+            QAbstractButton *button = confirm ? box->button(QMessageBox::Yes) : box->button(QMessageBox::No);
+            if (button == nullptr)
+                button = box->buttons().first(); // the styled box: "确认" first
+            button->click();
+        }
+    });
+    action();
+    settle(300);
+    return answered;
+}
+
+bool ProgramTour::languageStep()
+{
+    OptionsWidget *options = m_window->optionsWidget();
+    click(m_window, "pushButton_settings");
+    if (!waitUntil([&] { return options->isVisible(); }, 5000))
+        return false;
+    click(options, "pushButton_language");
+    auto *radio = options->findChild<QRadioButton *>(
+        m_english ? QStringLiteral("radioButton_en") : QStringLiteral("radioButton_cn"));
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(5, radio->height() / 2));
+    settle(200);
+    const bool shot = shoot(QStringLiteral("00-options-language"));
+    click(options, "pushButton_close");
+    return shot && radio->isChecked();
+}
+
+bool ProgramTour::addAxisSteps()
+{
+    AddControlsWidget *dialog = m_window->addControlsWidget();
+    const char *types[][2] = {{"pushButton_lineControl", "linear"},
+                              {"pushButton_rotationControl", "rotation"},
+                              {"pushButton_angularControl", "angular"},
+                              {"pushButton_liftingControl", "lifting"}};
+    int shotNumber = 10;
+    for (const auto &type : types) {
+        click(m_window, "pushButton_addAsix");
+        if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
+            return false;
+        click(dialog, type[0]);
+        auto *axes = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_Axsi"));
+        axes->setCurrentIndex(axes->findText(QStringLiteral("Axis3")));
+        auto *models = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_models"));
+        if (axes->currentText() != QLatin1String("Axis3") || models->count() == 0)
+            return false;
+        models->showPopup();
+        const QString name = QString::number(shotNumber++) + QStringLiteral("-add-axis-") + QLatin1String(type[1]);
+        const bool dialogShot = shoot(name);
+        models->hidePopup();
+        if (!dialogShot)
+            return false;
+        click(dialog, "pushButton_confirm");
+        VelmoControlWidget *added = nullptr;
+        if (!waitUntil(
+                [&] {
+                    for (VelmoControlWidget *panel : m_window->controlWidgets()) {
+                        if (panel->axisIndex() == 2)
+                            added = panel;
+                    }
+                    return added != nullptr;
+                },
+                5000))
+            return false;
+        settle(600);
+        if (!shoot(QString::number(shotNumber++) + QStringLiteral("-axis3-") + QLatin1String(type[1])))
+            return false;
+        // A panel added by hand goes when it is closed, freeing its axis.
+        QTimer::singleShot(400, this, [] {
+            if (QMessageBox *box = openMessageBox())
+                box->buttons().first()->click();
+        });
+        click(added, "pushButton_remove");
+        if (!waitUntil([&] { return m_window->controlWidgets().size() == 2; }, 5000))
+            return false;
+    }
+    return true;
+}
+
+bool ProgramTour::optionsSteps()
+{
+    OptionsWidget *options = m_window->optionsWidget();
+    click(m_window, "pushButton_settings");
+    if (!waitUntil([&] { return options->isVisible(); }, 5000))
+        return false;
+    click(options, "pushButton_trigger");
+    if (!shoot(QStringLiteral("20-options-trigger")))
+        return false;
+    // Beyond the 50 mm travel of the first axis: refused with the range.
+    auto *spin = options->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_Axis1"));
+    spin->setValue(60);
+    auto *input = options->findChild<QCheckBox *>(QStringLiteral("checkBox_triggerIn_1"));
+    if (!answerNextBox([&] { QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(5, input->height() / 2)); },
+                       QStringLiteral("21-options-trigger-out-of-range")))
+        return false;
+    spin->setValue(0);
+    if (input->isChecked())
+        return false;
+
+    if (!answerNextBox([&] { click(options, "pushButton_motorParam"); }, QStringLiteral("22-options-motor-warning")))
+        return false;
+    click(options, "pushButton_ReadParam");
+    if (!shoot(QStringLiteral("23-options-motor-read")))
+        return false;
+    auto *pitch = options->findChild<QLineEdit *>(QStringLiteral("lineEdit_motor_helicalPitch"));
+    pitch->setText(QStringLiteral("0.5mm"));
+    if (!answerNextBox([&] { click(options, "pushButton_WriteParam"); }, QStringLiteral("24-options-motor-question")))
+        return false;
+    if (!shoot(QStringLiteral("25-options-motor-bad-field")))
+        return false;
+    click(options, "pushButton_ReadParam"); // the stored value again
+
+    click(options, "pushButton_posConpen");
+    if (!shoot(QStringLiteral("26-options-compensation")))
+        return false;
+    click(options, "pushButton_close");
+    return !options->isVisible();
+}
+
 bool ProgramTour::step(const QString &what, const std::function<bool()> &action)
 {
     if (!m_error.isEmpty())
@@ -92,9 +222,9 @@ bool ProgramTour::step(const QString &what, const std::function<bool()> &action)
 bool ProgramTour::run()
 {
     ConnectionWidget *dialog = m_window->connectionWidget();
-    step(QStringLiteral("the window did not show"), [&] {
-        return waitUntil([&] { return m_window->isVisible(); }, 5000) && shoot(QStringLiteral("01-start"));
-    });
+    step(QStringLiteral("the window did not show"), [&] { return waitUntil([&] { return m_window->isVisible(); }, 5000); });
+    step(QStringLiteral("choosing the language failed"), [&] { return languageStep(); });
+    step(QStringLiteral("the window did not show"), [&] { return shoot(QStringLiteral("01-start")); });
     step(QStringLiteral("the connection dialog did not open"), [&] {
         click(m_window, "pushButton_connect");
         if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
@@ -152,6 +282,9 @@ bool ProgramTour::run()
             return m_window->isControlShown(m_window->controlWidgets().at(1));
         });
     }
+    if (m_window->maxAxisCount() >= 3 && m_window->controlWidgets().size() == 2)
+        step(QStringLiteral("adding the third axis by hand failed"), [&] { return addAxisSteps(); });
+    step(QStringLiteral("the options dialog failed"), [&] { return optionsSteps(); });
     if (SetPlugged plug = virtualPlug()) {
         step(QStringLiteral("the unplugged controller was not reported"), [&] {
             const int id = SerialComDev::currentDevId();

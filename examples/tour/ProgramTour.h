@@ -7,15 +7,18 @@
 
 class VelmoWidget;
 
-// Walks the main window through connecting, moving an axis, closing and
-// re-showing a panel, an unplugged controller and disconnecting, clicking
-// as a user would, and saves the whole screen after each step.
+// Walks the main window through choosing the language, connecting, moving
+// an axis, closing and re-showing a panel, adding an axis by hand with a
+// model of each stage type, every page of the options dialog, an unplugged
+// controller and disconnecting, clicking as a user would, and saves the
+// whole screen after each step.
 class ProgramTour : public QObject
 {
     Q_OBJECT
 
 public:
-    ProgramTour(VelmoWidget *window, const QDir &output, const QString &prefix);
+    // english: the tour first chooses English in the options dialog.
+    ProgramTour(VelmoWidget *window, const QDir &output, const QString &prefix, bool english = false);
 
     // Runs every step; false (with the reason in error()) when one fails.
     bool run();
@@ -30,10 +33,17 @@ private:
     static void settle(int ms);
     bool shoot(const QString &name);
     void click(QWidget *parent, const char *objectName);
+    // Answers the next message box (confirming or not) after a screenshot
+    // named shotName; true when one came and its screenshot was saved.
+    bool answerNextBox(const std::function<void()> &action, const QString &shotName, bool confirm = true);
+    bool languageStep();
+    bool addAxisSteps();
+    bool optionsSteps();
 
     VelmoWidget *m_window;
     QDir m_output;
     QString m_prefix;
     QString m_error;
     QStringList m_shots;
+    bool m_english = false;
 };

@@ -7,13 +7,15 @@
 
 #include "AppResources.h"
 #include "LanguageOption.h"
+#include "LanguageSettings.h"
 #include "ProgramTour.h"
 #include "VelmoWidget.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QTranslator>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -37,15 +39,22 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "velmo_tour: cannot create %s\n", qPrintable(folder.absolutePath()));
         return 1;
     }
-    VelmoWidget window;
-    // Switched after the window exists, as a language change reaches it.
-    QTranslator translator;
-    if (!examples::applyLanguage(parser, lang, translator, "velmo_tour"))
+    const QString language = parser.value(lang);
+    if (language != QLatin1String("zh") && language != QLatin1String("en")) {
+        std::fprintf(stderr, "velmo_tour: --lang must be zh or en\n");
         return 1;
-    const bool english = parser.value(lang) == QLatin1String("en");
+    }
+    const bool english = language == QLatin1String("en");
+    // The tour chooses its language in the options dialog, as a user does;
+    // a settings folder of its own keeps it from the program's stored choice.
+    QTemporaryDir settingsFolder;
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"),
+                settingsFolder.filePath(QStringLiteral("velmo_en_US.qm")));
+    LanguageSettings::setDefaultFolders(settingsFolder.path(), settingsFolder.filePath(QStringLiteral("user")));
+    VelmoWidget window;
     window.move(0, 0);
     window.show();
-    ProgramTour tour(&window, folder, english ? QStringLiteral("en-") : QStringLiteral("zh-"));
+    ProgramTour tour(&window, folder, english ? QStringLiteral("en-") : QStringLiteral("zh-"), english);
     const bool passed = tour.run();
     for (const QString &shot : tour.shots())
         std::printf("%s\n", qPrintable(QDir(shot).absolutePath()));
