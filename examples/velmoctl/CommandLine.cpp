@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "CommandError.h"
+#include "PointFile.h"
+#include "TravelCheck.h"
 
 #include <QRegularExpression>
 
@@ -24,8 +26,8 @@ const OptionSpec kOptions[] = {
     {"verbose", false, nullptr},
     {"help", false, nullptr},
     {"version", false, nullptr},
-    {"speed", true, "move"},
-    {"acc", true, "move"},
+    {"speed", true, "move scan"},
+    {"acc", true, "move scan"},
     {"relative", false, "move"},
     {"step", true, "jog"},
     {"disp", true, "cycle"},
@@ -33,8 +35,11 @@ const OptionSpec kOptions[] = {
     {"delay", true, "jog cycle"},
     {"wait", false, "move home jog drive cycle"},
     {"watch", false, "pos"},
-    {"timeout", true, "pos move home jog drive cycle"},
+    {"timeout", true, "pos move home jog drive cycle scan run"},
     {"file", true, "params"},
+    {"dwell", true, "scan"},
+    {"repeat", true, "scan run"},
+    {"no-travel-check", false, "move scan run"},
 };
 
 // Commands and how many positional arguments each takes.
@@ -49,6 +54,7 @@ const CommandSpec kCommands[] = {
     {"list", 0, 0}, {"info", 0, 0}, {"pos", 0, 0}, {"state", 0, 0},
     {"move", 1, 1}, {"home", 0, 0}, {"jog", 1, 1}, {"drive", 1, 1},
     {"cycle", 1, 1}, {"stop", 0, 0}, {"enable", 1, 1}, {"params", 1, 2},
+    {"scan", 3, 3}, {"run", 1, 1},
 };
 
 const OptionSpec *findOption(const QString &name)
@@ -100,6 +106,17 @@ double toPositiveNumber(const QString &text, const QString &what)
     return value;
 }
 
+// A position: finite and not absurdly far (1e308 would print 300 digits).
+double toPosition(const QString &text, const QString &what)
+{
+    const double value = toFiniteNumber(text, what);
+    if (!TravelCheck::isPlausiblePosition(value))
+        throw CommandError::usage(QStringLiteral("%1: %2 is beyond %3, the largest position velmoctl accepts")
+                                      .arg(what, text)
+                                      .arg(TravelCheck::kLargestPosition, 0, 'f', 0));
+    return value;
+}
+
 int toInteger(const QString &text, const QString &what, int minimum, int maximum)
 {
     bool ok = false;
@@ -145,6 +162,12 @@ void setOption(CommandRequest &request, const QString &name, const QString &valu
         request.timeoutSeconds = toPositiveNumber(value, what);
     else if (name == QLatin1String("file"))
         request.file = value;
+    else if (name == QLatin1String("dwell"))
+        request.dwellMs = toInteger(value, what, 0, PointFile::kMaxDwellMs);
+    else if (name == QLatin1String("repeat"))
+        request.repeat = toInteger(value, what, 1, 1000000);
+    else if (name == QLatin1String("no-travel-check"))
+        request.travelCheck = false;
     else if (name == QLatin1String("json"))
         request.json = true;
     else if (name == QLatin1String("verbose"))
@@ -170,6 +193,8 @@ void setPositionals(CommandRequest &request, const QStringList &positionals)
             {"move", "move <target>"}, {"jog", "jog <+|->"}, {"drive", "drive <+|->"},
             {"cycle", "cycle <+|->"}, {"enable", "enable <on|off>"},
             {"params", "params get | params set <file.json|->"},
+            {"scan", "scan <start> <stop> <step> [--dwell ms] [--repeat n]"},
+            {"run", "run <file.csv|file.json|->"},
         };
         for (const auto &usage : kUsage) {
             if (request.command == QLatin1String(usage[0]))
@@ -181,7 +206,15 @@ void setPositionals(CommandRequest &request, const QStringList &positionals)
 
     const QString &command = request.command;
     if (command == QLatin1String("move")) {
-        request.target = toFiniteNumber(positionals.at(0), QStringLiteral("target"));
+        request.target = toPosition(positionals.at(0), QStringLiteral("target"));
+    } else if (command == QLatin1String("scan")) {
+        request.scanStart = toPosition(positionals.at(0), QStringLiteral("start"));
+        request.scanStop = toPosition(positionals.at(1), QStringLiteral("stop"));
+        request.scanStep = toFiniteNumber(positionals.at(2), QStringLiteral("step"));
+    } else if (command == QLatin1String("run")) {
+        if (request.axis)
+            throw CommandError::usage(QStringLiteral("option --axis does not apply to 'run': the file names each point's axis"));
+        request.pointFile = positionals.at(0);
     } else if (command == QLatin1String("jog") || command == QLatin1String("drive") || command == QLatin1String("cycle")) {
         request.direction = toDirection(positionals.at(0));
     } else if (command == QLatin1String("enable")) {

@@ -11,6 +11,10 @@ struct CommandRequest
 
     // Positional arguments, checked and converted by the parser.
     double target = 0.0;  // move
+    double scanStart = 0.0; // scan START STOP STEP
+    double scanStop = 0.0;
+    double scanStep = 0.0;
+    QString pointFile;    // run: file name, "-" for stdin
     int direction = 1;    // jog, drive, cycle: 1 positive, 2 negative (library codes)
     bool enable = false;  // enable on|off
     QString paramsAction; // params: "get" or "set"
@@ -27,6 +31,9 @@ struct CommandRequest
     std::optional<int> delayMs;         // --delay (jog, cycle)
     double timeoutSeconds = 60.0;       // --timeout of --wait / --watch
     QString file;                       // --file (params get)
+    int dwellMs = 0;                    // --dwell (scan): pause at each point
+    int repeat = 1;                     // --repeat (scan, run): number of passes
+    bool travelCheck = true;            // cleared by --no-travel-check (move, scan, run)
 
     bool relative = false; // --relative
     bool wait = false;     // --wait

@@ -5,11 +5,16 @@
 #include "MotionWaiter.h"
 #include "MotorParamsJson.h"
 #include "Output.h"
+#include "PointFile.h"
+#include "PointRunner.h"
+#include "ScanPoints.h"
+#include "TravelCheck.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringList>
 
 #include <cstdio>
@@ -133,9 +138,18 @@ void Commands::run()
     QJsonObject paramsChanges;
     if (command == QLatin1String("params") && m_request.paramsAction == QLatin1String("set"))
         paramsChanges = loadParamsChanges(m_request.paramsSource);
+    QVector<MotionPoint> points;
+    if (command == QLatin1String("scan")) {
+        const QVector<double> positions = ScanPoints::compute(m_request.scanStart, m_request.scanStop, m_request.scanStep);
+        for (double position : positions)
+            points.append(MotionPoint{m_axis, position, std::nullopt, m_request.dwellMs, QString()});
+    } else if (command == QLatin1String("run")) {
+        points = PointFile::load(m_request.pointFile);
+    }
 
     ControllerSession session(selectDeviceId());
-    if (command != QLatin1String("info") || m_request.axis)
+    // A point file names its axes itself.
+    if (command != QLatin1String("run") && (command != QLatin1String("info") || m_request.axis))
         session.requireAxis(m_axis);
 
     if (command == QLatin1String("info"))
@@ -146,6 +160,10 @@ void Commands::run()
         showState(session);
     else if (command == QLatin1String("move"))
         move(session);
+    else if (command == QLatin1String("scan"))
+        scan(session, points);
+    else if (command == QLatin1String("run"))
+        runFile(session, points);
     else if (command == QLatin1String("home"))
         startHoming(session);
     else if (command == QLatin1String("jog"))
@@ -286,6 +304,17 @@ void Commands::move(ControllerSession &session)
 {
     const int id = session.id();
     const double target = m_request.target;
+    const int unitType = readUnitType(session, m_axis);
+    if (m_request.travelCheck) {
+        double destination = target;
+        if (m_request.relative) {
+            int status = 0;
+            destination += getCurrentPos(id, m_axis, &status);
+            session.check(status, "getCurrentPos", m_axis);
+        }
+        TravelCheck(session).require(m_axis, destination, unitType,
+                                     m_request.relative ? QStringLiteral("destination") : QStringLiteral("target"));
+    }
     if (m_request.speed)
         session.check(setSpeed(id, m_axis, *m_request.speed), "setSpeed", m_axis);
     if (m_request.acceleration)
@@ -301,7 +330,6 @@ void Commands::move(ControllerSession &session)
     }
     session.check(startMove(id, m_axis), "startMove", m_axis);
 
-    const int unitType = readUnitType(session, m_axis);
     const QString started = m_request.relative
         ? QStringLiteral("moving by %1").arg(Output::formatPosition(target, unitType))
         : QStringLiteral("moving to %1").arg(Output::formatPosition(target, unitType));
@@ -310,6 +338,86 @@ void Commands::move(ControllerSession &session)
                              {QStringLiteral("target"), target},
                              {QStringLiteral("relative"), m_request.relative}},
                  started);
+}
+
+void Commands::checkTravel(ControllerSession &session, const QVector<MotionPoint> &points, const QString &prefix)
+{
+    if (!m_request.travelCheck)
+        return;
+    TravelCheck check(session);
+    QMap<int, int> unitTypes;
+    for (int index = 0; index < points.size(); ++index) {
+        const MotionPoint &point = points.at(index);
+        if (!unitTypes.contains(point.axis))
+            unitTypes.insert(point.axis, readUnitType(session, point.axis));
+        const QString label = point.source.isEmpty() ? QStringLiteral("point %1").arg(index) : point.source;
+        check.require(point.axis, point.position, unitTypes.value(point.axis), prefix + label);
+    }
+}
+
+void Commands::visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result)
+{
+    PointRunner runner(session, m_output, m_request.timeoutSeconds);
+    const int reached = runner.run(points, m_request.repeat);
+    m_output.line(QStringLiteral("controller %1: %2 points reached").arg(session.id()).arg(reached));
+    result.insert(QStringLiteral("id"), session.id());
+    result.insert(QStringLiteral("points"), points.size());
+    result.insert(QStringLiteral("passes"), m_request.repeat);
+    result.insert(QStringLiteral("reached"), reached);
+    m_output.object(result);
+}
+
+void Commands::scan(ControllerSession &session, const QVector<MotionPoint> &points)
+{
+    const int id = session.id();
+    checkTravel(session, points, QString());
+    if (m_request.speed)
+        session.check(setSpeed(id, m_axis, *m_request.speed), "setSpeed", m_axis);
+    if (m_request.acceleration)
+        session.check(setAcceleration(id, m_axis, *m_request.acceleration), "setAcceleration", m_axis);
+
+    const int unitType = readUnitType(session, m_axis);
+    QString plan = QStringLiteral("controller %1 axis %2: %3 points from %4 to %5")
+                       .arg(id)
+                       .arg(m_axis)
+                       .arg(points.size())
+                       .arg(Output::formatPosition(points.first().position, unitType),
+                            Output::formatPosition(points.last().position, unitType));
+    if (m_request.repeat > 1)
+        plan += QStringLiteral(", %1 passes").arg(m_request.repeat);
+    m_output.line(plan);
+    visitPoints(session, points,
+                QJsonObject{{QStringLiteral("command"), QStringLiteral("scan")}, {QStringLiteral("axis"), m_axis}});
+}
+
+void Commands::runFile(ControllerSession &session, const QVector<MotionPoint> &points)
+{
+    const QString name = m_request.pointFile == QLatin1String("-") ? QStringLiteral("standard input") : m_request.pointFile;
+    const int count = session.axisCount();
+    for (const MotionPoint &point : points) {
+        if (point.axis >= count)
+            throw CommandError::usage(QStringLiteral("%1: %2: controller %3 has no axis %4 (it has %5)")
+                                          .arg(name, point.source)
+                                          .arg(session.id())
+                                          .arg(point.axis)
+                                          .arg(count > 0 ? QStringLiteral("axes 0 to %1").arg(count - 1)
+                                                         : QStringLiteral("no axes")));
+    }
+    checkTravel(session, points, name + QStringLiteral(": "));
+
+    QSet<int> axes;
+    for (const MotionPoint &point : points)
+        axes.insert(point.axis);
+    QString plan = QStringLiteral("controller %1: %2 points on %3 axes from %4")
+                       .arg(session.id())
+                       .arg(points.size())
+                       .arg(axes.size())
+                       .arg(name);
+    if (m_request.repeat > 1)
+        plan += QStringLiteral(", %1 passes").arg(m_request.repeat);
+    m_output.line(plan);
+    visitPoints(session, points,
+                QJsonObject{{QStringLiteral("command"), QStringLiteral("run")}, {QStringLiteral("file"), name}});
 }
 
 void Commands::startHoming(ControllerSession &session)

@@ -4,10 +4,12 @@
 // on failure.
 
 #include "CommandRequest.h"
+#include "MotionPoint.h"
 
 #include "velmoLibrary.h"
 
 #include <QJsonObject>
+#include <QVector>
 
 class ControllerSession;
 class Output;
@@ -26,6 +28,8 @@ private:
     void showPosition(ControllerSession &session);
     void showState(ControllerSession &session);
     void move(ControllerSession &session);
+    void scan(ControllerSession &session, const QVector<MotionPoint> &points);
+    void runFile(ControllerSession &session, const QVector<MotionPoint> &points);
     void startHoming(ControllerSession &session);
     void jog(ControllerSession &session);
     void drive(ControllerSession &session);
@@ -38,6 +42,11 @@ private:
     // --id, or the first controller on the bus.
     int selectDeviceId() const;
     int readUnitType(ControllerSession &session, int axis) const;
+    // Refuses the list before anything moves when a target lies outside its
+    // axis's travel (unless --no-travel-check); `prefix` starts each message.
+    void checkTravel(ControllerSession &session, const QVector<MotionPoint> &points, const QString &prefix);
+    // Visits the points --repeat times, then prints the summary `result`.
+    void visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result);
     // After a motion command was acknowledged: report it, or with --wait
     // follow the axis until it stops and report where.
     void finishMotion(ControllerSession &session, QJsonObject result, const QString &started);

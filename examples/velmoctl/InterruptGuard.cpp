@@ -3,6 +3,7 @@
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+int g_guardsAlive = 0; // guards nest: a scan holds one around each point's wait
 
 extern "C" void raiseInterruptFlag(int)
 {
@@ -13,7 +14,10 @@ extern "C" void raiseInterruptFlag(int)
 
 InterruptGuard::InterruptGuard()
 {
-    g_interrupted = 0;
+    // Only the outermost guard starts afresh; an inner one must not lose a
+    // Ctrl-C that came between two waits.
+    if (g_guardsAlive++ == 0)
+        g_interrupted = 0;
     struct sigaction action {};
     action.sa_handler = raiseInterruptFlag;
     sigemptyset(&action.sa_mask);
@@ -25,6 +29,7 @@ InterruptGuard::~InterruptGuard()
 {
     sigaction(SIGINT, &m_previousInt, nullptr);
     sigaction(SIGTERM, &m_previousTerm, nullptr);
+    --g_guardsAlive;
 }
 
 bool InterruptGuard::interrupted() const

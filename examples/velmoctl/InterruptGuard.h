@@ -2,6 +2,7 @@
 // While alive, Ctrl-C (SIGINT) and SIGTERM only raise a flag instead of
 // ending the process, so a wait loop can stop the axis and close the
 // controller properly. The previous handlers come back on destruction.
+// Guards nest; the flag is cleared only when the outermost one is created.
 
 #include <csignal>
 

@@ -57,7 +57,8 @@ MotionWaiter::Stopped MotionWaiter::waitUntilStopped(double timeoutSeconds, Mode
 
         if (state.isStop)
             return Stopped{position, state, polls};
-        m_output.line(QStringLiteral("  %1").arg(Output::formatPosition(position, m_unitType)));
+        if (m_progressShown)
+            m_output.line(QStringLiteral("  %1").arg(Output::formatPosition(position, m_unitType)));
 
         if (clock.elapsed() >= timeoutMs)
             throw CommandError(CommandError::Timeout,

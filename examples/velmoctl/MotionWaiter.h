@@ -19,6 +19,9 @@ public:
 
     MotionWaiter(ControllerSession &session, int axis, int unitType, Output &output);
 
+    // Whether each reading while the axis moves is printed (default yes).
+    void setProgressShown(bool shown) { m_progressShown = shown; }
+
     enum class Mode {
         AfterStart, // the motion was just started: first reading after one period,
                     // giving the controller time to get going; Ctrl-C stops the axis
@@ -34,4 +37,5 @@ private:
     int m_axis;
     int m_unitType;
     Output &m_output;
+    bool m_progressShown = true;
 };
