@@ -358,7 +358,7 @@ void Commands::checkTravel(ControllerSession &session, const QVector<MotionPoint
 void Commands::visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result)
 {
     PointRunner runner(session, m_output, m_request.timeoutSeconds);
-    const int reached = runner.run(points, m_request.repeat);
+    const qint64 reached = runner.run(points, m_request.repeat);
     m_output.line(QStringLiteral("controller %1: %2 points reached").arg(session.id()).arg(reached));
     result.insert(QStringLiteral("id"), session.id());
     result.insert(QStringLiteral("points"), points.size());

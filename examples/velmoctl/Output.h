@@ -1,6 +1,7 @@
 #pragma once
-// Where results go: lines for people, or with --json exactly one JSON object
-// on stdout. Failures always go to stderr.
+// Where results go: lines for people, or with --json one JSON object on
+// stdout (scan and run: one per point reached, then the summary, each on its
+// own line). Failures always go to stderr.
 
 #include <QByteArray>
 #include <QJsonObject>

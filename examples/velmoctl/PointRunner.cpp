@@ -57,7 +57,7 @@ void PointRunner::stopAfterInterrupt(int axis)
     const QString stopped = result == 0 ? QStringLiteral("axis %1 stopped").arg(axis)
                                         : QStringLiteral("stopping axis %1 failed (code %2)").arg(axis).arg(result);
     throw CommandError(CommandError::Interrupted,
-                       QStringLiteral("interrupted after %1 points; %2").arg(m_reached).arg(stopped));
+                       QStringLiteral("interrupted; %1; %2 of %3 points reached").arg(stopped).arg(m_reached).arg(m_total));
 }
 
 void PointRunner::dwell(const InterruptGuard &guard, int axis, int milliseconds)
@@ -71,13 +71,14 @@ void PointRunner::dwell(const InterruptGuard &guard, int axis, int milliseconds)
     }
 }
 
-int PointRunner::run(const QVector<MotionPoint> &points, int passes)
+qint64 PointRunner::run(const QVector<MotionPoint> &points, int passes)
 {
     const int id = m_session.id();
     InterruptGuard guard; // held across the points, so Ctrl-C between two waits is seen too
     QElapsedTimer clock;
     clock.start();
     m_reached = 0;
+    m_total = qint64(points.size()) * passes;
 
     for (int pass = 1; pass <= passes; ++pass) {
         for (int index = 0; index < points.size(); ++index) {
@@ -102,10 +103,10 @@ int PointRunner::run(const QVector<MotionPoint> &points, int passes)
                 if (error.status() != CommandError::Interrupted)
                     throw;
                 // The waiter has sent the stop; add how far the list got.
-                throw CommandError(CommandError::Interrupted,
-                                   QStringLiteral("interrupted after %1 points; %2")
-                                       .arg(m_reached)
-                                       .arg(error.message().section(QStringLiteral("; "), 1)));
+                throw CommandError(CommandError::Interrupted, QStringLiteral("%1; %2 of %3 points reached")
+                                                                  .arg(error.message())
+                                                                  .arg(m_reached)
+                                                                  .arg(m_total));
             }
             const double seconds = double(clock.elapsed()) / 1000.0;
             ++m_reached;

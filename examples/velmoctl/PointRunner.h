@@ -24,7 +24,7 @@ public:
     // to the axis in use), when a library call fails (with its code) and when
     // a move does not end within the time-out. Points reached before that are
     // already printed.
-    int run(const QVector<MotionPoint> &points, int passes);
+    qint64 run(const QVector<MotionPoint> &points, int passes);
 
 private:
     int unitType(int axis);
@@ -37,7 +37,8 @@ private:
     ControllerSession &m_session;
     Output &m_output;
     double m_timeoutSeconds;
-    int m_reached = 0;
+    qint64 m_reached = 0;
+    qint64 m_total = 0; // points times passes
     QMap<int, int> m_unitTypes;
     QSet<int> m_preparedAxes;
 };
