@@ -87,11 +87,22 @@ qint64 PointRunner::run(const QVector<MotionPoint> &points, int passes)
             if (guard.interrupted())
                 stopAfterInterrupt(axis);
 
-            prepareAxis(axis);
-            if (point.speed)
-                m_session.check(setSpeed(id, axis, *point.speed), "setSpeed", axis);
-            m_session.check(setTargetPos(id, axis, point.position), "setTargetPos", axis);
-            m_session.check(startMove(id, axis), "startMove", axis);
+            try {
+                prepareAxis(axis);
+                if (point.speed)
+                    m_session.check(setSpeed(id, axis, *point.speed), "setSpeed", axis);
+                m_session.check(setTargetPos(id, axis, point.position), "setTargetPos", axis);
+                m_session.check(startMove(id, axis), "startMove", axis);
+            } catch (const CommandError &error) {
+                // A start whose reply got lost may still have started the
+                // axis: stop it rather than leave it moving unobserved.
+                const bool stopped = stopRuning(id, axis) == 0;
+                throw CommandError(error.status(),
+                                   QStringLiteral("%1; %2").arg(error.message(),
+                                                                stopped ? QStringLiteral("stop sent to axis %1").arg(axis)
+                                                                        : QStringLiteral("axis %1 not stopped").arg(axis)),
+                                   error.libraryCode());
+            }
 
             const int unit = unitType(axis);
             MotionWaiter waiter(m_session, axis, unit, m_output);
