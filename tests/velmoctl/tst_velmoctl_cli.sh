@@ -153,6 +153,111 @@ expect move_refused err '^velmoctl: startMove failed on controller 14 axis 0: no
 run move_refused_json 1 move 3 --axis 0 --json && json move_refused_json 'd["code"] == -2 and "startMove" in d["error"]'
 export VELMO_SIM_SCENARIO=
 
+# ---------------------------------------------------------- scan and run
+echo "== scan and run"
+export VELMO_SIM_SCENARIO='{"timeScale": 10}'
+# Points in order, each reached before the next, with the dwell between them.
+if run scan_json 0 scan 10 12 0.5 --dwell 300 --json; then
+    python3 - "$WORK/scan_json.out" <<'PY' || fail "scan_json: points, order or dwell wrong"
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1])]
+points, summary = lines[:-1], lines[-1]
+assert [p["point"] for p in points] == [0, 1, 2, 3, 4], points
+assert [p["target"] for p in points] == [10, 10.5, 11, 11.5, 12], points
+assert all(abs(p["position"] - p["target"]) < 1e-9 and p["unit"] == "mm" and p["axis"] == 0 for p in points), points
+gaps = [b["time"] - a["time"] for a, b in zip(points, points[1:])]
+assert all(g >= 0.3 for g in gaps), gaps
+assert summary == {"command": "scan", "id": 14, "axis": 0, "points": 5, "passes": 1, "reached": 5}, summary
+PY
+fi
+run scan_text 0 scan 90 0 -45 --axis 1 --repeat 2
+expect scan_text out '^controller 14 axis 1: 3 points from 90\.000° to 0\.000°, 2 passes$'
+expect scan_text out '^pass 2 point 2 axis 1: target 0\.000°, reached 0\.000°, [0-9.]+ s$'
+expect scan_text out '^controller 14: 6 points reached$'
+
+# Outside the stage's travel: refused before anything moves.
+run scan_outside 2 scan 30 60 10 && expect scan_outside err 'point 3: 60\.000 mm is outside the travel of controller 14 axis 0 \(0\.000 mm to 50\.000 mm\); nothing moved'
+[ -s "$WORK/scan_outside.out" ] && fail "scan_outside: printed points: $(cat "$WORK/scan_outside.out")"
+run scan_no_travel 2 scan 0 1 1 --axis 2 && expect scan_no_travel err 'travel of controller 14 axis 2 is unknown: .*minPos = maxPos = 0.*--no-travel-check'
+run move_outside 2 move 50.5 && expect move_outside err '^velmoctl: target: 50\.500 mm is outside the travel'
+run move_huge 2 move 1e308 && expect move_huge err "^velmoctl: target: 1e308 is beyond 1000000"
+[ "$(wc -c <"$WORK/move_huge.err")" -lt 300 ] || fail "move_huge: stderr is $(wc -c <"$WORK/move_huge.err") bytes"
+run move_unchecked 0 move 3 --axis 2 --no-travel-check --wait && expect move_unchecked out 'stopped at 3\.000 mm$'
+run scan_zero_step 2 scan 0 1 0 && expect scan_zero_step err 'STEP must not be 0'
+run scan_wrong_way 2 scan 5 1 1 && expect scan_wrong_way err 'STEP must be negative to go from 5 to 1'
+run scan_too_many 2 scan 0 50 1e-5 && expect scan_too_many err 'more than 1000000 points'
+
+# A point file: CSV with comments, optional cells; JSON from stdin.
+cat >"$WORK/points.csv" <<'CSV'
+# alignment
+axis,position,speed,dwell
+
+0,20,8,
+1,100,,250
+0,5,,
+CSV
+run run_csv 0 run "$WORK/points.csv"
+expect run_csv out '^point 0 \(line 4\) axis 0: target 20\.000 mm, reached 20\.000 mm'
+expect run_csv out '^point 1 \(line 5\) axis 1: target 100\.000°, reached 100\.000°'
+expect run_csv out '^point 2 \(line 6\) axis 0: target 5\.000 mm, reached 5\.000 mm'
+echo '[{"axis": 1, "position": 45, "dwell": 100}, {"axis": 0, "position": 12}]' \
+    | "$CTL" run - --json >"$WORK/run_stdin.out" 2>"$WORK/run_stdin.err" || fail "run_stdin: $(cat "$WORK/run_stdin.err")"
+python3 - "$WORK/run_stdin.out" <<'PY' || fail "run_stdin: wrong points"
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1])]
+assert [(p["axis"], p["position"], p["source"]) for p in lines[:-1]] == [(1, 45, "entry 1"), (0, 12, "entry 2")], lines
+assert lines[-1]["command"] == "run" and lines[-1]["reached"] == 2, lines
+PY
+
+# Broken files: usage errors naming the line or entry, nothing moves.
+printf 'axis,position\n0,1\n0,1.2.3\n' >"$WORK/bad_number.csv"
+run run_bad_number 2 run "$WORK/bad_number.csv" && expect run_bad_number err "bad_number\.csv: line 3: position: '1\.2\.3' is not a number"
+printf 'axis,position,sped\n0,1,2\n' >"$WORK/bad_column.csv"
+run run_bad_column 2 run "$WORK/bad_column.csv" && expect run_bad_column err 'line 1: unknown column "sped"'
+printf 'position\n1\n' >"$WORK/no_axis.csv"
+run run_no_axis 2 run "$WORK/no_axis.csv" && expect run_no_axis err 'line 1: missing column "axis"'
+printf 'axis,position,speed,dwell\n0,nan,,\n0,1,-3,\n0,2,,-1\n' >"$WORK/bad_values.csv"
+run run_bad_values 2 run "$WORK/bad_values.csv"
+expect run_bad_values err 'line 2: position is not a finite number; line 3: speed must be greater than 0, got -3; line 4: dwell must be from 0 to'
+printf '[{"axis": 0, "position": 1, "speeed": 2}]' >"$WORK/bad_key.json"
+run run_bad_key 2 run "$WORK/bad_key.json" && expect run_bad_key err 'bad_key\.json: entry 1: unknown key "speeed"'
+printf 'axis,position\n0,1\n5,1\n' >"$WORK/bad_axis.csv"
+run run_bad_axis 2 run "$WORK/bad_axis.csv" && expect run_bad_axis err 'bad_axis\.csv: line 3: controller 14 has no axis 5 \(it has axes 0 to 2\)'
+[ -s "$WORK/run_bad_axis.out" ] && fail "run_bad_axis: something ran: $(cat "$WORK/run_bad_axis.out")"
+printf 'axis,position\n0,1\n0,70\n' >"$WORK/outside.csv"
+run run_outside 2 run "$WORK/outside.csv" && expect run_outside err 'outside\.csv: line 3: 70\.000 mm is outside the travel'
+run run_missing 2 run "$WORK/missing.csv" && expect run_missing err 'cannot read .*missing\.csv'
+run run_axis_option 2 run "$WORK/points.csv" --axis 1 && expect run_axis_option err "option --axis does not apply to 'run'"
+
+# A failure in the middle: the controller refuses setSpeed (0x0009), which
+# only the third point sends. The points done are printed, the library's code
+# is reported and the axis is sent a stop.
+printf 'axis,position,speed\n0,11,\n0,12,\n0,13,4\n0,14,\n' >"$WORK/midway.csv"
+export VELMO_SIM_SCENARIO='{"timeScale": 10, "controllers": [{"faults": {"replies": [{"kind": "status", "code": 9}]}}]}'
+run run_midway 1 run "$WORK/midway.csv"
+expect run_midway out '^point 1 \(line 3\) axis 0: target 12\.000 mm, reached 12\.000 mm'
+grep -q '^point 2' "$WORK/run_midway.out" && fail "run_midway: the third point was reported reached"
+expect run_midway err '^velmoctl: setSpeed failed on controller 14 axis 0: no valid reply from the controller \(code -2\); stop sent to axis 0$'
+run run_midway_json 1 run "$WORK/midway.csv" --json
+python3 - "$WORK/run_midway_json.out" <<'PY' || fail "run_midway_json: wrong lines"
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[1])]
+assert [p["point"] for p in lines[:-1]] == [0, 1], lines
+assert lines[-1]["code"] == -2 and lines[-1]["exitStatus"] == 1 and "setSpeed" in lines[-1]["error"], lines
+PY
+
+# Ctrl-C during a scan stops the axis (10 mm at 2 mm/s between points).
+export VELMO_SIM_SCENARIO=
+"$CTL" scan 10 40 10 --speed 2 >"$WORK/scan_interrupt.out" 2>"$WORK/scan_interrupt.err" &
+pid=$!
+sleep 1.5
+kill -INT "$pid"
+wait "$pid"
+status=$?
+[ "$status" -eq 130 ] || fail "scan_interrupt: exit status $status, expected 130"
+expect scan_interrupt err '^velmoctl: interrupted; axis 0 stopped; 1 of 4 points reached$'
+expect scan_interrupt out '^point 0 axis 0: target 10\.000 mm, reached 10\.000 mm'
+
 # --------------------------------------------------------------- bad input
 echo "== bad input"
 run unknown_command 2 frobnicate && expect unknown_command err "velmoctl: unknown command 'frobnicate'"
@@ -172,6 +277,10 @@ run no_controller 1 info --id 99 && expect no_controller err 'cannot open contro
 run no_file 2 params set "$WORK/missing.json" && expect no_file err 'cannot read .*missing\.json'
 run json_error 2 --json frobnicate && json json_error '"unknown command" in d["error"] and d["exitStatus"] == 2'
 run help 0 --help && expect help out 'zero-based'
+expect help out '^  scan <start> <stop> <step>'
+expect help out '^  run <file>'
+expect help out '^Travel check: '
+expect help out 'axis,position,speed,dwell'
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
