@@ -64,10 +64,13 @@ void PointRunner::dwell(const InterruptGuard &guard, int axis, int milliseconds)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < milliseconds) {
+    for (;;) {
         if (guard.interrupted())
             stopAfterInterrupt(axis);
-        QThread::msleep(ulong(qMin<qint64>(kSliceMs, milliseconds - clock.elapsed())));
+        const qint64 remaining = milliseconds - clock.elapsed(); // read once: it must not turn negative below
+        if (remaining <= 0)
+            return;
+        QThread::msleep(ulong(qMin<qint64>(kSliceMs, remaining)));
     }
 }
 
