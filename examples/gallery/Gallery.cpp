@@ -10,6 +10,7 @@
 #include "TDoubleSpinBox.h"
 #include "VelmoControlWidget.h"
 #include "ConnectionWidget.h"
+#include "OptionsWidget.h"
 #include "VelmoWidget.h"
 
 #include <QButtonGroup>
@@ -286,10 +287,11 @@ QWidget *Gallery::build(bool english, Overlay overlay)
     window->setWindowTitle(QStringLiteral("velmo gallery"));
     window->resize(1650, 1010);
     sampleMenuBar(window);
-    if (english) {
-        QEvent change(QEvent::LanguageChange);
-        QCoreApplication::sendEvent(window, &change);
-    }
+    // The gallery's language, not the one the program last stored: the
+    // window's connect images follow its options dialog.
+    window->optionsWidget()->setLanguage(english ? 1 : 0);
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(window, &change);
 
     auto *body = window->findChild<QWidget *>(QStringLiteral("widget_controls"));
     auto *bodyGrid = new QGridLayout(body);
