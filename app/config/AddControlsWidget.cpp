@@ -1,6 +1,7 @@
 #include "AddControlsWidget.h"
 #include "ui_AddControlsWidget.h"
 
+#include "FramelessDialog.h"
 #include "SerialComDev.h"
 #include "StyledMessageBox.h"
 #include "velmoLibrary.h"
@@ -8,24 +9,14 @@
 #include <QButtonGroup>
 #include <QDebug>
 #include <QEvent>
-#include <QGraphicsDropShadowEffect>
 #include <QListView>
-#include <QMouseEvent>
 
 AddControlsWidget::AddControlsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::AddControlsWidget)
 {
     ui->setupUi(this);
     registerVelmoDevParamMetaType();
 
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Window);
-    setWindowModality(Qt::ApplicationModal);
-
-    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_back);
-    shadow->setBlurRadius(10);
-    shadow->setOffset(0, 0);
-    shadow->setColor(Qt::gray);
-    ui->widget_back->setGraphicsEffect(shadow);
+    FramelessDialog::apply(this, ui->widget_back, ui->widget_title);
 
     // A plain list view takes the style sheet's item rules.
     ui->comboBox_models->setView(new QListView(ui->comboBox_models));
@@ -137,31 +128,6 @@ void AddControlsWidget::on_pushButton_liftingControl_clicked() { updateModelList
 void AddControlsWidget::showMessageBox(const QString &text)
 {
     StyledMessageBox::show(this, text, StyledMessageBox::Variant::AddAxisDialog);
-}
-
-void AddControlsWidget::mousePressEvent(QMouseEvent *event)
-{
-    const QRect handle(ui->widget_back->pos(), ui->widget_title->size());
-    if (m_drag.press(event, handle)) {
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void AddControlsWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_drag.move(this, event)) {
-        event->accept();
-        return;
-    }
-    QWidget::mouseMoveEvent(event);
-}
-
-void AddControlsWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release();
-    QWidget::mouseReleaseEvent(event);
 }
 
 void AddControlsWidget::changeEvent(QEvent *event)

@@ -2,7 +2,6 @@
 
 #include "StageCatalogue.h"
 #include "VelmoDevParam.h"
-#include "WindowDrag.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,9 +51,6 @@ private slots:
     void on_pushButton_liftingControl_clicked();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -63,5 +59,4 @@ private:
     Ui::AddControlsWidget *ui;
     QButtonGroup *m_typeGroup = nullptr;
     StageCatalogue m_catalogue;
-    WindowDrag m_drag;
 };

@@ -1,6 +1,7 @@
 #include "OptionsWidget.h"
 #include "ui_OptionsWidget.h"
 
+#include "FramelessDialog.h"
 #include "SerialComDev.h"
 #include "StyledMessageBox.h"
 #include "velmoLibrary.h"
@@ -8,11 +9,9 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QGraphicsDropShadowEffect>
 #include <QListView>
 #include <QLocale>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QTimer>
 
 #include <cmath>
@@ -56,15 +55,7 @@ OptionsWidget::OptionsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Opti
 {
     ui->setupUi(this);
 
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Window);
-    setWindowModality(Qt::ApplicationModal);
-
-    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_back);
-    shadow->setBlurRadius(10);
-    shadow->setOffset(0, 0);
-    shadow->setColor(Qt::gray);
-    ui->widget_back->setGraphicsEffect(shadow);
+    FramelessDialog::apply(this, ui->widget_back, ui->widget_title);
     ui->comboBox_motorAxis->setView(new QListView(ui->comboBox_motorAxis));
 
     m_pageGroup = new QButtonGroup(ui->widget_type);
@@ -422,31 +413,4 @@ void OptionsWidget::showStatus(const QString &text, bool clearLater)
 void OptionsWidget::showMessageBox(const QString &text)
 {
     StyledMessageBox::show(this, text, StyledMessageBox::Variant::OptionsDialog);
-}
-
-// --- window -----------------------------------------------------------------------
-
-void OptionsWidget::mousePressEvent(QMouseEvent *event)
-{
-    const QRect handle(ui->widget_back->pos(), ui->widget_title->size());
-    if (m_drag.press(event, handle)) {
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void OptionsWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_drag.move(this, event)) {
-        event->accept();
-        return;
-    }
-    QWidget::mouseMoveEvent(event);
-}
-
-void OptionsWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release();
-    QWidget::mouseReleaseEvent(event);
 }

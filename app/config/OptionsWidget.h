@@ -1,7 +1,6 @@
 #pragma once
 
 #include "LanguageSettings.h"
-#include "WindowDrag.h"
 
 #include <QString>
 #include <QTranslator>
@@ -72,11 +71,6 @@ private slots:
     void on_checkBox_posConpen_close3_clicked();
     void on_radioButton_en_toggled(bool checked);
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-
 private:
     struct AxisWidgets {
         QGroupBox *triggerGroup;
@@ -105,5 +99,4 @@ private:
     bool m_translatorInstalled = false;
     int m_currentLanguage = 0;
     LanguageSettings m_settings;
-    WindowDrag m_drag;
 };

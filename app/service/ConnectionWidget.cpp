@@ -1,15 +1,14 @@
 #include "ConnectionWidget.h"
 #include "ui_ConnectionWidget.h"
 
+#include "FramelessDialog.h"
 #include "SerialComDev.h"
 #include "velmoLibrary.h"
 
 #include <QDebug>
 #include <QEvent>
-#include <QGraphicsDropShadowEffect>
 #include <QHash>
 #include <QListView>
-#include <QMouseEvent>
 #include <QMutexLocker>
 #include <QSet>
 #include <QStandardItemModel>
@@ -34,15 +33,7 @@ ConnectionWidget::ConnectionWidget(QWidget *parent, const UsbAccessCheck &access
     : QWidget(parent), ui(new Ui::ConnectionWidget), m_accessCheck(accessCheck)
 {
     ui->setupUi(this);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Window);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowModality(Qt::ApplicationModal);
-
-    auto *shadow = new QGraphicsDropShadowEffect(ui->widget_back);
-    shadow->setBlurRadius(10);
-    shadow->setOffset(0, 0);
-    shadow->setColor(Qt::gray);
-    ui->widget_back->setGraphicsEffect(shadow);
+    FramelessDialog::apply(this, ui->widget_back, ui->widget_title);
 
     // A plain list view takes the style sheet's item rules; the default
     // delegate of the platform style does not.
@@ -253,28 +244,6 @@ void ConnectionWidget::retranslateDynamicTexts()
         const QList<UsbAccessCheck::BlockedController> notice = m_permissionNotice;
         showPermissionNotice(notice);
     }
-}
-
-void ConnectionWidget::mousePressEvent(QMouseEvent *event)
-{
-    // Only the title strip moves the window; presses on its labels reach
-    // here too, in this widget's coordinates.
-    const QRect title(ui->widget_title->mapTo(this, QPoint(0, 0)), ui->widget_title->size());
-    if (event->button() == Qt::LeftButton)
-        m_drag.press(event, title);
-    QWidget::mousePressEvent(event);
-}
-
-void ConnectionWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    m_drag.move(this, event);
-    QWidget::mouseMoveEvent(event);
-}
-
-void ConnectionWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release();
-    QWidget::mouseReleaseEvent(event);
 }
 
 void ConnectionWidget::changeEvent(QEvent *event)

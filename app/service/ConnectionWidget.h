@@ -1,7 +1,6 @@
 #pragma once
 
 #include "UsbAccessCheck.h"
-#include "WindowDrag.h"
 
 #include <QList>
 #include <QString>
@@ -47,9 +46,6 @@ private slots:
     void slot_hideMsg();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -64,7 +60,6 @@ private:
     void retranslateDynamicTexts();
 
     Ui::ConnectionWidget *ui;
-    WindowDrag m_drag; // by the title strip
     QString m_devSerial;
     int m_devId = 0;
     UsbAccessCheck m_accessCheck;

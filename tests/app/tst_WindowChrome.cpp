@@ -2,6 +2,7 @@
 // resize grips of a frameless window, the zero-trimming spin box and the
 // placeholder panel.
 
+#include "FramelessDialog.h"
 #include "MyBorderContainer.h"
 #include "PlaceholderWidget.h"
 #include "StyledMessageBox.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -87,6 +89,8 @@ private slots:
     void noResizeWhileFullScreenOrAfterRelease();
 
     void placeholderIsFixedAndTitled();
+
+    void framelessDialogsMoveByTheirTitleBarOnly();
 };
 
 void tst_WindowChrome::spinBoxDropsTrailingZeros_data()
@@ -413,6 +417,48 @@ void tst_WindowChrome::placeholderIsFixedAndTitled()
     QVERIFY(ad->text().isEmpty());
     QVERIFY(!link->text().isEmpty());
     QVERIFY(placeholder.styleSheet().contains(QStringLiteral("url(:/image/advertising.png)")));
+}
+
+void tst_WindowChrome::framelessDialogsMoveByTheirTitleBarOnly()
+{
+    QWidget dialog;
+    dialog.resize(310, 210);
+    auto *back = new QWidget(&dialog);
+    back->setGeometry(5, 5, 300, 200);
+    auto *title = new QWidget(back);
+    title->setGeometry(0, 0, 300, 40);
+    auto *caption = new QLabel(QStringLiteral("title"), title);
+    caption->setGeometry(10, 5, 100, 30);
+    FramelessDialog *chrome = FramelessDialog::apply(&dialog, back, title);
+    QVERIFY(dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    auto *shadow = qobject_cast<QGraphicsDropShadowEffect *>(back->graphicsEffect());
+    QVERIFY(shadow != nullptr);
+    QCOMPARE(shadow->blurRadius(), 10.0);
+    dialog.move(100, 100);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    // A press on the caption reaches the dialog through its parents.
+    const QPoint start = caption->mapToGlobal(QPoint(20, 10));
+    sendMouse(caption, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(chrome->isDragging());
+    sendMouse(&dialog, QEvent::MouseMove, start + QPoint(30, 40), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(dialog.pos(), QPoint(130, 140));
+    sendMouse(&dialog, QEvent::MouseButtonRelease, start + QPoint(30, 40), Qt::LeftButton, Qt::NoButton);
+    QVERIFY(!chrome->isDragging());
+    sendMouse(&dialog, QEvent::MouseMove, start + QPoint(60, 60), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(dialog.pos(), QPoint(130, 140));
+
+    // Below the title bar, or with the right button, nothing moves.
+    const QPoint body = back->mapToGlobal(QPoint(150, 120));
+    sendMouse(back, QEvent::MouseButtonPress, body, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(&dialog, QEvent::MouseMove, body + QPoint(25, 25), Qt::NoButton, Qt::LeftButton);
+    sendMouse(&dialog, QEvent::MouseButtonRelease, body + QPoint(25, 25), Qt::LeftButton, Qt::NoButton);
+    sendMouse(caption, QEvent::MouseButtonPress, caption->mapToGlobal(QPoint(5, 5)), Qt::RightButton, Qt::RightButton);
+    QVERIFY(!chrome->isDragging());
+    QCOMPARE(dialog.pos(), QPoint(130, 140));
 }
 
 QTEST_MAIN(tst_WindowChrome)
