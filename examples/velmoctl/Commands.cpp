@@ -37,23 +37,6 @@ QJsonObject stateJson(const MotorStageState &state)
     };
 }
 
-// Limits and sensor faults: what people must notice about a stopped axis.
-QStringList stateWarnings(const MotorStageState &state)
-{
-    QStringList words;
-    if (state.isLeftLimit)
-        words.append(QStringLiteral("negative limit reached"));
-    if (state.isRightLimit)
-        words.append(QStringLiteral("positive limit reached"));
-    if (state.isNegLimitFault)
-        words.append(QStringLiteral("negative limit sensor fault"));
-    if (state.isPosLimitFault)
-        words.append(QStringLiteral("positive limit sensor fault"));
-    if (state.isHomeFault)
-        words.append(QStringLiteral("home sensor fault"));
-    return words;
-}
-
 QStringList stateWords(const MotorStageState &state)
 {
     QStringList words{
@@ -62,7 +45,7 @@ QStringList stateWords(const MotorStageState &state)
         state.isHome ? QStringLiteral("homed") : QStringLiteral("not homed"),
         state.isCanRun ? QStringLiteral("ready for motion commands") : QStringLiteral("not ready for motion commands"),
     };
-    const QStringList warnings = stateWarnings(state);
+    const QStringList warnings = MotionWaiter::stateWarnings(state);
     words += warnings.isEmpty() ? QStringList{QStringLiteral("no limit reached, no sensor fault")} : warnings;
     if (state.currentJog != 0)
         words.append(QStringLiteral("jog step %1").arg(state.currentJog));
@@ -484,7 +467,7 @@ void Commands::finishMotion(ControllerSession &session, QJsonObject result, cons
     MotionWaiter waiter(session, m_axis, unitType, m_output);
     const MotionWaiter::Stopped stopped = waiter.waitUntilStopped(m_request.timeoutSeconds, MotionWaiter::Mode::AfterStart);
 
-    const QStringList warnings = stateWarnings(stopped.state);
+    const QStringList warnings = MotionWaiter::stateWarnings(stopped.state);
     QString line = QStringLiteral("%1 stopped at %2").arg(where, Output::formatPosition(stopped.position, unitType));
     if (!warnings.isEmpty())
         line += QStringLiteral(" (%1)").arg(warnings.join(QStringLiteral(", ")));

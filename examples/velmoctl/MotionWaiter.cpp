@@ -70,3 +70,19 @@ MotionWaiter::Stopped MotionWaiter::waitUntilStopped(double timeoutSeconds, Mode
                                    .arg(Output::formatPosition(position, m_unitType)));
     }
 }
+
+QStringList MotionWaiter::stateWarnings(const MotorStageState &state)
+{
+    QStringList words;
+    if (state.isLeftLimit)
+        words.append(QStringLiteral("negative limit reached"));
+    if (state.isRightLimit)
+        words.append(QStringLiteral("positive limit reached"));
+    if (state.isNegLimitFault)
+        words.append(QStringLiteral("negative limit sensor fault"));
+    if (state.isPosLimitFault)
+        words.append(QStringLiteral("positive limit sensor fault"));
+    if (state.isHomeFault)
+        words.append(QStringLiteral("home sensor fault"));
+    return words;
+}

@@ -4,6 +4,8 @@
 
 #include "velmoLibrary.h"
 
+#include <QStringList>
+
 class ControllerSession;
 class Output;
 
@@ -18,6 +20,9 @@ public:
     };
 
     MotionWaiter(ControllerSession &session, int axis, int unitType, Output &output);
+
+    // Limits and sensor faults: what people must notice about a stopped axis.
+    static QStringList stateWarnings(const MotorStageState &state);
 
     // Whether each reading while the axis moves is printed (default yes).
     void setProgressShown(bool shown) { m_progressShown = shown; }

@@ -18,16 +18,6 @@ namespace {
 
 constexpr int kSliceMs = 10; // reaction time to Ctrl-C while dwelling
 
-QStringList limitWarnings(const MotorStageState &state)
-{
-    QStringList words;
-    if (state.isLeftLimit)
-        words.append(QStringLiteral("negative limit reached"));
-    if (state.isRightLimit)
-        words.append(QStringLiteral("positive limit reached"));
-    return words;
-}
-
 } // namespace
 
 PointRunner::PointRunner(ControllerSession &session, Output &output, double timeoutSeconds)
@@ -125,7 +115,7 @@ qint64 PointRunner::run(const QVector<MotionPoint> &points, int passes)
             const double seconds = double(clock.elapsed()) / 1000.0;
             ++m_reached;
 
-            const QStringList warnings = limitWarnings(stopped.state);
+            const QStringList warnings = MotionWaiter::stateWarnings(stopped.state);
             QString line = QStringLiteral("point %1").arg(index);
             if (passes > 1)
                 line = QStringLiteral("pass %1 ").arg(pass) + line;

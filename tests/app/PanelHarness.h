@@ -63,6 +63,17 @@ inline QList<Written> written()
     return frames;
 }
 
+// The frames with one function code, in order.
+inline QList<Written> framesOf(int code)
+{
+    QList<Written> found;
+    for (const Written &w : written()) {
+        if (w.code == code)
+            found << w;
+    }
+    return found;
+}
+
 // Frames other than the position and state polls (0x0023, 0x0024), in order.
 inline QList<Written> commands()
 {

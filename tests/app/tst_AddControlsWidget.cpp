@@ -42,16 +42,6 @@ QByteArray model(const char *name, int moveType, const char *unit, const char *o
         .toUtf8();
 }
 
-QList<Written> framesOf(int code)
-{
-    QList<Written> found;
-    for (const Written &w : written()) {
-        if (w.code == code)
-            found << w;
-    }
-    return found;
-}
-
 } // namespace
 
 class tst_AddControlsWidget : public QObject

@@ -27,16 +27,6 @@ const char kTwoAxes[] = R"({"controllers": [{"axes": [{"stage": "VLS-50"}, {"sta
 // The third axis has no programmed ID chip.
 const char kThreeAxes[] = R"({"controllers": [{"axes": [{"stage": "VLS-50"}, {"stage": "VRS-360"}, {}]}]})";
 
-QList<Written> framesOf(int code)
-{
-    QList<Written> found;
-    for (const Written &w : written()) {
-        if (w.code == code)
-            found << w;
-    }
-    return found;
-}
-
 // Frames that write the motor parameter block (a write always starts with
 // the name and ends with closing the sequence); reads use the odd codes + 1.
 int blockWrites()
