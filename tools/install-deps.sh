@@ -8,6 +8,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     libusb-1.0-0-dev libudev-dev
     qttools5-dev qttools5-dev-tools libqt5svg5-dev fonts-noto-cjk fonts-dejavu-core
+    libqwt-qt5-dev
     umockdev libumockdev0 libumockdev-dev
     python3
 )

@@ -5,12 +5,14 @@
 #include "DeviceParamWidget.h"
 #include "DriveParamWidget.h"
 #include "JogParamWidget.h"
+#include "MotionChartWindow.h"
 #include "MoveParamWidget.h"
 #include "SerialComDev.h"
 #include "UnitText.h"
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDateTime>
 #include <QDebug>
 #include <QEvent>
 #include <QGuiApplication>
@@ -113,6 +115,8 @@ VelmoControlWidget::VelmoControlWidget(QWidget *parent)
     connect(m_driveParam, &DriveParamWidget::signal_driveParamWindowDeactivated, this,
             &VelmoControlWidget::slot_driveParamWindowDeactivated);
     connect(m_cycle, &CycleOperationWidget::signal_startDoing, this, &VelmoControlWidget::slot_startUpdateState);
+    // A cycle runs between two positions of its own: no single target.
+    connect(m_cycle, &CycleOperationWidget::signal_startDoing, this, [this] { m_trace.clearTarget(); });
 
     m_updateTimer->setInterval(100);
     connect(m_updateTimer, &QTimer::timeout, this, &VelmoControlWidget::slot_updateState);
@@ -130,6 +134,7 @@ VelmoControlWidget::~VelmoControlWidget()
 {
     m_updateTimer->stop();
     delete m_updateTimer;
+    delete m_chart; // it reads m_trace, which goes before the child widgets
     delete ui;
 }
 
@@ -165,6 +170,8 @@ void VelmoControlWidget::setAxisIndex(int index)
 void VelmoControlWidget::setAxisName(const QString &name)
 {
     ui->label_axisName->setText(name);
+    if (m_chart != nullptr)
+        m_chart->setAxisName(name);
 }
 
 QString VelmoControlWidget::axisName() const
@@ -181,6 +188,9 @@ void VelmoControlWidget::setModelName(const QString &name)
 void VelmoControlWidget::setUnit(const QString &unit)
 {
     m_unit = unit;
+    m_trace.setUnit(unit);
+    if (m_chart != nullptr)
+        m_chart->updateUnit();
     m_moveParam->setUnit(unit);
     m_jogParam->setUnit(unit);
     m_driveParam->setUnit(unit);
@@ -240,6 +250,7 @@ void VelmoControlWidget::slot_updateCurrentPos(int ID, double pos)
 {
     if (ID != m_iIndex)
         return;
+    m_trace.addPosition(QDateTime::currentMSecsSinceEpoch(), pos);
     ui->label_currentPos->setText(QStringLiteral("%1 %2").arg(QString::number(pos, 'f', 3), m_unit));
 }
 
@@ -251,6 +262,7 @@ void VelmoControlWidget::slot_updateDevState(int ID, MotorStageState state)
     // The first reading is applied in full: the all-zero state the panel
     // starts from is not something the controller said, so an axis that is
     // already running, disabled or unable to run must show it at once.
+    m_trace.addState(QDateTime::currentMSecsSinceEpoch(), state);
     const bool first = !m_stateReceived;
     m_stateReceived = true;
     if (first || state.isStop != m_sState.isStop) {
@@ -380,7 +392,18 @@ void VelmoControlWidget::appendLog(int type, const QString &msg, int state)
 
 void VelmoControlWidget::startMotor(int mode)
 {
-    emit SerialComDev::instance()->signal_startMotor(m_iIndex, mode);
+    SerialComDev *service = SerialComDev::instance();
+    if (mode == MOVE_CODE_MOVE) {
+        // The move goes to the cached target, or by the relative distance
+        // from where the axis stands when that mode is on.
+        if (service->axisRelativeDispEnable(m_iIndex))
+            m_trace.setTarget(m_trace.lastPosition() + service->axisRelativeDisp(m_iIndex));
+        else
+            m_trace.setTarget(service->axisTargetPos(m_iIndex));
+    } else {
+        m_trace.clearTarget();
+    }
+    emit service->signal_startMotor(m_iIndex, mode);
     m_updateTimer->start();
 }
 
@@ -404,6 +427,7 @@ void VelmoControlWidget::on_pushButton_move_clicked()
 
 void VelmoControlWidget::on_pushButton_home_clicked()
 {
+    m_trace.clearTarget();
     emit SerialComDev::instance()->signal_home(m_iIndex);
     m_updateTimer->start();
 }
@@ -440,6 +464,24 @@ void VelmoControlWidget::on_pushButton_circle_clicked()
     m_cycle->move(0, 0);
     m_cycle->show();
     m_cycle->raise();
+}
+
+MotionChartWindow *VelmoControlWidget::motionChart() const
+{
+    return m_chart;
+}
+
+void VelmoControlWidget::on_pushButton_chart_clicked()
+{
+    if (m_chart == nullptr) {
+        // A window of its own, owned by the panel so it goes with it.
+        m_chart = new MotionChartWindow(&m_trace, this);
+        m_chart->setAxisName(axisName());
+    }
+    m_chart->show();
+    m_chart->setWindowState(m_chart->windowState() & ~Qt::WindowMinimized);
+    m_chart->raise();
+    m_chart->activateWindow();
 }
 
 // ------------------------------------------------------------ pop-ups

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "MotionTrace.h"
 #include "ServiceMetaTypes.h"
 #include "StyledWidget.h"
 #include "VelmoDevParam.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 
 class QPushButton;
@@ -13,6 +15,7 @@ class CycleOperationWidget;
 class DeviceParamWidget;
 class DriveParamWidget;
 class JogParamWidget;
+class MotionChartWindow;
 class MoveParamWidget;
 class ParamPopup;
 
@@ -74,6 +77,11 @@ public:
     DriveParamWidget *driveParamWidget() const { return m_driveParam; }
     CycleOperationWidget *cycleOperationWidget() const { return m_cycle; }
     DeviceParamWidget *deviceParamWidget() const { return m_deviceParam; }
+    // The axis's motion history, fed by the polling; recorded whether or not
+    // a chart shows it.
+    const MotionTrace &motionTrace() const { return m_trace; }
+    // The chart window the chart button opened; null until then.
+    MotionChartWindow *motionChart() const;
 
 signals:
     void signal_closed(QString name);
@@ -109,6 +117,7 @@ private slots:
     void on_pushButton_driveRight_clicked();
     void on_pushButton_expand_clicked(bool checked);
     void on_pushButton_circle_clicked();
+    void on_pushButton_chart_clicked();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -148,4 +157,6 @@ private:
     JogParamWidget *m_jogParam;
     DriveParamWidget *m_driveParam;
     CycleOperationWidget *m_cycle;
+    MotionTrace m_trace;
+    QPointer<MotionChartWindow> m_chart;
 };

@@ -23,7 +23,8 @@
 namespace {
 
 const char *const mainImages[] = {
-    "add_checked", "add_hover", "add_normal", "circle_chekced", "circle_normal", "circle_pressed",
+    "add_checked", "add_hover", "add_normal", "chart_hover", "chart_normal", "chart_pressed",
+    "circle_chekced", "circle_normal", "circle_pressed",
     "close", "close_hover", "close_pressed", "company", "connect_checked", "connect_checked_english",
     "connect_hover", "connect_hover_english", "connect_normal", "connect_normal_english", "devLogo",
     "downArrow_checked", "downArrow_hover", "downArrow_normal", "downArrow_pressed", "downArrow_unabled",
@@ -120,7 +121,7 @@ void tst_Resources::initTestCase()
 void tst_Resources::everyNamedImageIsAValidPng()
 {
     const QStringList paths = allImagePaths();
-    QCOMPARE(paths.size(), 68 + 29 + 3);
+    QCOMPARE(paths.size(), 71 + 29 + 3);
     for (const QString &path : paths) {
         QImageReader reader(path);
         QVERIFY2(reader.canRead(), qPrintable(path));
@@ -145,7 +146,7 @@ void tst_Resources::noUnlistedImages()
     // A misspelt name would show up here as an extra file.
     const QStringList main = QDir(QStringLiteral(":/image")).entryList(QDir::Files);
     const QStringList settings = QDir(QStringLiteral(":/image/settings")).entryList(QDir::Files);
-    QCOMPARE(main.size(), 68 + 3);
+    QCOMPARE(main.size(), 71 + 3);
     QCOMPARE(settings.size(), 29);
 }
 
@@ -173,6 +174,7 @@ void tst_Resources::statesAreVisiblyDifferent_data()
     row("add", {QStringLiteral("normal"), QStringLiteral("hover"), QStringLiteral("checked")}, image);
     row("connect", {QStringLiteral("normal"), QStringLiteral("hover"), QStringLiteral("checked")}, image);
     row("circle", {QStringLiteral("normal"), QStringLiteral("pressed"), QStringLiteral("chekced")}, image);
+    row("chart", three, image);
     for (const char *name : {"add", "sub", "circleLeft", "circleRight", "circleStop", "selectFile"})
         row(name, three, settings);
     row("checkBox", {QStringLiteral("normal"), QStringLiteral("hover"), QStringLiteral("chekced")}, settings);

@@ -354,6 +354,117 @@
     </message>
 </context>
 <context>
+    <name>MotionChartWindow</name>
+    <message>
+        <source>运动曲线</source>
+        <translation>Motion chart</translation>
+    </message>
+    <message>
+        <source>时间范围</source>
+        <translation>Time range</translation>
+    </message>
+    <message>
+        <source>最近 10 秒</source>
+        <translation>Last 10 s</translation>
+    </message>
+    <message>
+        <source>最近 1 分钟</source>
+        <translation>Last 1 min</translation>
+    </message>
+    <message>
+        <source>最近 10 分钟</source>
+        <translation>Last 10 min</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>Everything</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>暂停跟随最新数据（记录继续）</source>
+        <translation>Stop following the newest readings (recording goes on)</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>保存图片</source>
+        <translation>Save image</translation>
+    </message>
+    <message>
+        <source>左键拖动平移，滚轮缩放</source>
+        <translation>Drag with the left button to pan, use the wheel to zoom</translation>
+    </message>
+    <message>
+        <source>启动</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>正限位</source>
+        <translation>Positive limit</translation>
+    </message>
+    <message>
+        <source>负限位</source>
+        <translation>Negative limit</translation>
+    </message>
+    <message>
+        <source>传感器故障</source>
+        <translation>Sensor fault</translation>
+    </message>
+    <message>
+        <source>运动曲线 - %1</source>
+        <translation>Motion chart - %1</translation>
+    </message>
+    <message>
+        <source>位置 (%1)</source>
+        <translation>Position (%1)</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>无法写入文件：%1</source>
+        <translation>Cannot write the file: %1</translation>
+    </message>
+    <message>
+        <source>已导出：%1</source>
+        <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>PNG 图片 (*.png)</source>
+        <translation>PNG images (*.png)</translation>
+    </message>
+    <message>
+        <source>时间 (s)</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>目标位置</source>
+        <translation>Target</translation>
+    </message>
+</context>
+<context>
     <name>MoveParamWidget</name>
     <message>
         <source>Form</source>
@@ -894,6 +1005,10 @@ window before continuing!</translation>
     <message>
         <source>缩小</source>
         <translation>Shrink</translation>
+    </message>
+    <message>
+        <source>运动曲线</source>
+        <translation>Motion chart</translation>
     </message>
 </context>
 <context>

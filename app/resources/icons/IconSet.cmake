@@ -155,6 +155,11 @@ velmo_icon(image/circle_normal tile panel normal cycle 64 64 SCALE 1500 RADIUS 1
 velmo_icon(image/circle_pressed tile panel pressed cycle 64 64 SCALE 1500 RADIUS 10)
 velmo_icon(image/circle_chekced tile panel checked cycle 64 64 SCALE 1500 RADIUS 10)
 
+# Motion chart button beside it, same size.
+foreach(_state normal hover pressed)
+    velmo_icon(image/chart_${_state} tile panel ${_state} chart 64 64 SCALE 1500 RADIUS 10)
+endforeach()
+
 # Title bar: 33 x 33.
 foreach(_state normal hover pressed)
     velmo_icon(image/help_${_state} tile title ${_state} help 66 66 SCALE 1500 RADIUS 8)

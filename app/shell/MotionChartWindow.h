@@ -1,0 +1,103 @@
+#pragma once
+
+#include "StyledWidget.h"
+
+#include <QElapsedTimer>
+#include <QString>
+
+class GappedCurve;
+class MotionTrace;
+class QTimer;
+class QwtPlotCurve;
+class QwtPlotGrid;
+class QwtPlotMagnifier;
+class QwtPlotPanner;
+
+namespace Ui {
+class MotionChartWindow;
+}
+
+// A window with the motion chart of one axis: position over time, the move's
+// target as a second line, marks where the axis started, stopped, reached a
+// limit or reported a sensor fault. It shows the last 10 s, 1 min, 10 min or
+// everything and follows the newest reading until paused (dragging or wheel
+// zooming the plot pauses it too; recording goes on regardless). Exports the
+// readings as CSV and the picture as PNG.
+//
+// The trace is read, never written; it must outlive the window. Redraws are
+// throttled: at most one every kFastRedrawMs while the trace changes, one a
+// second while it only grows with identical readings of an idle axis.
+class MotionChartWindow : public StyledWidget
+{
+    Q_OBJECT
+
+public:
+    enum class TimeWindow { TenSeconds, OneMinute, TenMinutes, Everything };
+    static constexpr int kFastRedrawMs = 150;
+    static constexpr int kIdleRedrawMs = 1000;
+
+    explicit MotionChartWindow(const MotionTrace *trace, QWidget *parent = nullptr);
+    ~MotionChartWindow() override;
+
+    void setAxisName(const QString &name);
+    QString axisName() const { return m_axisName; }
+    // Called by the owner when the trace's unit changed.
+    void updateUnit();
+
+    void setTimeWindow(TimeWindow window);
+    TimeWindow timeWindow() const;
+    void setPaused(bool paused);
+    bool isPaused() const;
+
+    // Write the trace as CSV / the chart as PNG; false (and the reason in the
+    // status line) when the file cannot be written. The buttons ask for the
+    // file name first.
+    bool exportCsv(const QString &fileName);
+    bool saveImage(const QString &fileName);
+
+    // Redraws now if the trace changed since the last redraw.
+    void refresh();
+    int redrawCount() const { return m_redrawCount; }
+    // Time range shown on the time axis, seconds since the first sample.
+    double visibleFrom() const;
+    double visibleTo() const;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void on_comboBox_timeWindow_currentIndexChanged(int index);
+    void on_pushButton_pause_toggled(bool checked);
+    void on_pushButton_exportCsv_clicked();
+    void on_pushButton_saveImage_clicked();
+
+private:
+    void setUpPlot();
+    void onTimer();
+    void redraw();
+    void applyFollowingScales(double lastSecond, double visibleMinY, double visibleMaxY);
+    double windowSeconds() const;
+    void setStatus(const QString &text, bool failure);
+    void retranslate();
+
+    Ui::MotionChartWindow *ui;
+    const MotionTrace *m_trace;
+    QString m_axisName;
+    QTimer *m_redrawTimer;
+    QElapsedTimer m_sinceRedraw;
+    quint64 m_drawnRevision = 0;
+    bool m_drawnOnce = false;
+    double m_drawnLastPosition = 0;
+    int m_redrawCount = 0;
+    bool m_settingScales = false;
+
+    GappedCurve *m_targetCurve;
+    QwtPlotCurve *m_positionCurve;
+    QwtPlotCurve *m_eventCurves[5];
+    QwtPlotGrid *m_grid;
+    QwtPlotPanner *m_panner;
+    QwtPlotMagnifier *m_magnifier;
+};
