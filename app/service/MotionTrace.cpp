@@ -56,7 +56,7 @@ void MotionTrace::addPosition(qint64 msecs, double position)
     m_lastPosition = position;
     m_hasPosition = true;
     ++m_revision;
-    if (m_recent.size() > size_t(kRecentSamples))
+    if (m_recent.size() >= size_t(kRecentSamples + kBucketSamples))
         archiveOldest();
 }
 

@@ -32,14 +32,15 @@ struct MotionEvent {
 // the axis panel polls anyway. No widgets and no controller access: the panel
 // passes the readings in with their time.
 //
-// Memory is bounded however long it runs: the newest kRecentSamples samples
-// (10 minutes at the panel's 100 ms polling) are kept as read; older ones are
-// reduced to the lowest and the highest position of every kBucketSamples
-// readings, so peaks survive. When that archive reaches kArchiveSamples it is
-// halved again the same way (each bucket then covers twice the time). At
-// most kRecentSamples + kArchiveSamples samples (16,000, about 512 KiB) and
-// kMaxEvents events are held; a day of 100 ms polling (864,000 readings)
-// fits, with 10-minute detail and the day's extremes.
+// Memory is bounded however long it runs: at least the newest kRecentSamples
+// samples (10 minutes at the panel's 100 ms polling) are kept as read; older
+// ones are reduced to the lowest and the highest position of every
+// kBucketSamples readings, so peaks survive. When that archive reaches
+// kArchiveSamples it is halved again the same way (each bucket then covers
+// twice the time). At most kRecentSamples + kBucketSamples + kArchiveSamples
+// samples (16,050 of 32 bytes, about 500 KiB) and kMaxEvents events (24 bytes
+// each) are held: a day of 100 ms polling (864,000 readings) keeps its last
+// 10 minutes in full and the day's extremes.
 class MotionTrace
 {
 public:
