@@ -62,6 +62,69 @@ QwtText colouredText(const QString &text, const QColor &colour = kText)
     return result;
 }
 
+// Thins a time-ordered line to its lowest and highest point in each of
+// columns slices of [from, to], in time order: what the pixel columns show,
+// peaks included. Points outside the range are kept as they lead the line in.
+QVector<QPointF> perColumn(const QVector<QPointF> &points, double from, double to, int columns)
+{
+    if (points.size() <= 4 * columns || !(to > from))
+        return points;
+    QVector<QPointF> result;
+    result.reserve(4 * columns + 4);
+    const double width = (to - from) / columns;
+    int i = 0;
+    while (i < points.size()) {
+        const double x = points[i].x();
+        if (x < from || x >= to) {
+            result.append(points[i++]);
+            continue;
+        }
+        const int column = int((x - from) / width);
+        const double columnEnd = from + (column + 1) * width;
+        int low = i;
+        int high = i;
+        int j = i;
+        // The first point always belongs (rounding may put it past columnEnd).
+        for (; j < points.size() && (j == i || (points[j].x() < columnEnd && points[j].x() < to)); ++j) {
+            if (points[j].y() < points[low].y())
+                low = j;
+            if (points[j].y() > points[high].y())
+                high = j;
+        }
+        result.append(points[std::min(low, high)]);
+        if (low != high)
+            result.append(points[std::max(low, high)]);
+        i = j;
+    }
+    return result;
+}
+
+// The target line: a target holds still for a whole move, so only the first
+// and last point of each run of one value count; runs with a target are
+// thinned per column like the position, the gaps (NaN) kept as one point.
+QVector<QPointF> targetLine(const QVector<QPointF> &points, double from, double to, int columns)
+{
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    QVector<QPointF> result;
+    QVector<QPointF> run;
+    for (int i = 0; i < points.size(); ++i) {
+        const double y = points[i].y();
+        const bool first = i == 0 || !same(y, points[i - 1].y());
+        const bool last = i + 1 == points.size() || !same(y, points[i + 1].y());
+        if (std::isnan(y)) {
+            if (first) {
+                result += perColumn(run, from, to, columns);
+                run.clear();
+                result.append(points[i]);
+            }
+        } else if (first || last) {
+            run.append(points[i]);
+        }
+    }
+    result += perColumn(run, from, to, columns);
+    return result;
+}
+
 QString withSuffix(const QString &fileName, const QString &suffix)
 {
     if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
@@ -114,7 +177,8 @@ void MotionChartWindow::setUpPlot()
     m_grid->attach(plot);
 
     m_targetCurve = new GappedCurve;
-    m_targetCurve->setPen(kTarget, 1.5, Qt::DashLine);
+    // Solid: a dashed pen costs the painter dearly on a long, busy line.
+    m_targetCurve->setPen(kTarget, 1.5);
     m_targetCurve->setStyle(QwtPlotCurve::Steps);
     m_targetCurve->setRenderHint(QwtPlotItem::RenderAntialiased, false);
     m_targetCurve->attach(plot);
@@ -143,6 +207,9 @@ void MotionChartWindow::setUpPlot()
     m_panner = new QwtPlotPanner(canvas);
     m_panner->setMouseButton(Qt::LeftButton);
     connect(m_panner, &QwtPlotPanner::moved, this, [this] { setPaused(true); });
+    // A view moved by the user gets its points for the new range.
+    connect(plot->axisWidget(QwtPlot::xBottom), &QwtScaleWidget::scaleDivChanged, this,
+            &MotionChartWindow::queueRedraw);
     m_magnifier = new QwtPlotMagnifier(canvas);
     m_magnifier->setMouseButton(Qt::NoButton); // the wheel only
     // The wheel's pause must come before the magnifier rescales: filters
@@ -222,6 +289,18 @@ void MotionChartWindow::on_pushButton_pause_toggled(bool checked)
 
 // ------------------------------------------------------------ drawing
 
+int MotionChartWindow::activeRedrawMs() const
+{
+    switch (timeWindow()) {
+    case TimeWindow::TenSeconds:
+    case TimeWindow::OneMinute: return kFastRedrawMs;
+    case TimeWindow::TenMinutes: return 500;
+    case TimeWindow::Everything: break;
+    }
+    // The whole recording: a pixel spans a minute or more.
+    return 2 * kIdleRedrawMs;
+}
+
 void MotionChartWindow::onTimer()
 {
     if (m_trace->revision() == m_drawnRevision)
@@ -231,7 +310,8 @@ void MotionChartWindow::onTimer()
     const bool active = !isPaused()
         && ((m_trace->currentFlags() & MotionSample::Running) != 0 || !m_drawnOnce
             || m_trace->lastPosition() != m_drawnLastPosition);
-    if (active || !m_sinceRedraw.isValid() || m_sinceRedraw.elapsed() >= kIdleRedrawMs)
+    const int interval = active ? activeRedrawMs() : std::max(int(kIdleRedrawMs), activeRedrawMs());
+    if (!m_sinceRedraw.isValid() || m_sinceRedraw.elapsed() >= interval - kFastRedrawMs / 2)
         redraw();
 }
 
@@ -241,54 +321,93 @@ void MotionChartWindow::refresh()
         redraw();
 }
 
+void MotionChartWindow::queueRedraw()
+{
+    if (m_settingScales || m_redrawQueued || !isVisible())
+        return;
+    m_redrawQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_redrawQueued = false;
+        redraw();
+    });
+}
+
 void MotionChartWindow::redraw()
 {
-    const bool following = !isPaused();
+    m_settingScales = true;
     const qint64 start = m_trace->startMsecs();
     const double lastSecond = m_trace->isEmpty() ? 0 : double(m_trace->lastMsecs() - start) / 1000.0;
-    const double span = windowSeconds();
-    const double firstSecond = following && std::isfinite(span) ? lastSecond - span : -1.0;
+    if (!isPaused())
+        applyFollowingScales(lastSecond);
+    QwtPlot *plot = ui->plot;
+    plot->updateAxes();
+    const double from = visibleFrom();
+    const double to = visibleTo();
 
-    const QVector<MotionSample> samples = following && std::isfinite(span)
-        ? m_trace->samplesSince(start + qint64(firstSecond * 1000.0))
-        : m_trace->samples();
+    // The readings in view, with one on either side to lead the line out.
+    const QVector<MotionSample> samples = m_trace->samplesSince(start + qint64(std::floor(from * 1000.0)));
     QVector<QPointF> positions;
     QVector<QPointF> targets;
     positions.reserve(samples.size());
     targets.reserve(samples.size());
     double minY = std::numeric_limits<double>::infinity();
     double maxY = -minY;
-    bool anyTarget = false;
     for (const MotionSample &s : samples) {
         const double x = double(s.msecs - start) / 1000.0;
         positions.append(QPointF(x, s.position));
         targets.append(QPointF(x, s.target));
-        if (x < firstSecond)
-            continue; // the point before the window only leads the line in
+        if (x > to)
+            break;
+        if (x < from)
+            continue;
         minY = std::min(minY, s.position);
         maxY = std::max(maxY, s.position);
         if (std::isfinite(s.target)) {
-            anyTarget = true;
             minY = std::min(minY, s.target);
             maxY = std::max(maxY, s.target);
         }
     }
-    m_positionCurve->setSamples(positions);
-    if (anyTarget || m_targetCurve->dataSize() > 0)
-        m_targetCurve->setSamples(anyTarget ? targets : QVector<QPointF>());
+    const int columns = std::max(100, plot->canvas()->width());
+    const QVector<QPointF> line = perColumn(positions, from, to, columns);
+    // A line denser than the pixels is a band either way; a hairline draws
+    // it at a fraction of the cost of a wide antialiased pen.
+    m_positionCurve->setPen(kPosition, line.size() > columns ? 0 : 2);
+    m_positionCurve->setSamples(line);
+    const QVector<QPointF> targetPoints = targetLine(targets, from, to, columns);
+    m_targetCurve->setPen(kTarget, targetPoints.size() > columns ? 0 : 1.5);
+    m_targetCurve->setSamples(targetPoints);
 
-    QVector<QPointF> eventPoints[5];
-    for (const MotionEvent &event : m_trace->events()) {
-        const double x = double(event.msecs - start) / 1000.0;
-        if (x >= firstSecond)
-            eventPoints[event.kind].append(QPointF(x, event.position));
+    // Starts and stops come by the thousand on a long view of a cycling
+    // axis; limits and faults are few and what one looks for. At most
+    // kMaxMarks marks: the rare kinds first, then the newest of the others.
+    QVector<QPointF> marks[5];
+    int markCount = 0;
+    for (const bool rare : {true, false}) {
+        for (auto it = m_trace->events().rbegin(); it != m_trace->events().rend() && markCount < kMaxMarks; ++it) {
+            const double x = double(it->msecs - start) / 1000.0;
+            if (x < from)
+                break;
+            const bool common = it->kind == MotionEvent::Started || it->kind == MotionEvent::Stopped;
+            if (x > to || common == rare)
+                continue;
+            marks[it->kind].append(QPointF(x, it->position));
+            ++markCount;
+        }
     }
     for (int kind = 0; kind < 5; ++kind)
-        m_eventCurves[kind]->setSamples(eventPoints[kind]);
+        m_eventCurves[kind]->setSamples(marks[kind]);
 
-    if (following)
-        applyFollowingScales(lastSecond, minY, maxY);
-    ui->plot->replot();
+    if (!isPaused()) {
+        if (!std::isfinite(minY)) {
+            minY = -1;
+            maxY = 1;
+        }
+        const double range = maxY - minY;
+        const double margin = range > 0 ? range * 0.08 : std::max(0.5, std::abs(maxY) * 0.01);
+        plot->setAxisScale(QwtPlot::yLeft, minY - margin, maxY + margin);
+    }
+    plot->replot();
+    m_settingScales = false;
 
     m_drawnRevision = m_trace->revision();
     m_drawnLastPosition = m_trace->lastPosition();
@@ -297,7 +416,7 @@ void MotionChartWindow::redraw()
     ++m_redrawCount;
 }
 
-void MotionChartWindow::applyFollowingScales(double lastSecond, double minY, double maxY)
+void MotionChartWindow::applyFollowingScales(double lastSecond)
 {
     const double span = windowSeconds();
     double from = 0;
@@ -308,14 +427,6 @@ void MotionChartWindow::applyFollowingScales(double lastSecond, double minY, dou
         from = to - span;
     }
     ui->plot->setAxisScale(QwtPlot::xBottom, from, to);
-
-    if (!std::isfinite(minY)) {
-        minY = -1;
-        maxY = 1;
-    }
-    const double range = maxY - minY;
-    const double margin = range > 0 ? range * 0.08 : std::max(0.5, std::abs(maxY) * 0.01);
-    ui->plot->setAxisScale(QwtPlot::yLeft, minY - margin, maxY + margin);
 }
 
 bool MotionChartWindow::eventFilter(QObject *watched, QEvent *event)

@@ -25,8 +25,12 @@ class MotionChartWindow;
 // readings as CSV and the picture as PNG.
 //
 // The trace is read, never written; it must outlive the window. Redraws are
-// throttled: at most one every kFastRedrawMs while the trace changes, one a
-// second while it only grows with identical readings of an idle axis.
+// throttled: while the axis moves at most one every kFastRedrawMs for the
+// short windows (every 0.5 s for 10 minutes, 2 s for everything, where a
+// pixel spans seconds), one a second while it only grows with identical
+// readings of an idle axis or the chart is paused. Each draw hands the plot at most a few points per
+// pixel column and at most kMaxMarks event marks, so its cost does not grow
+// with the recording.
 class MotionChartWindow : public StyledWidget
 {
     Q_OBJECT
@@ -35,6 +39,7 @@ public:
     enum class TimeWindow { TenSeconds, OneMinute, TenMinutes, Everything };
     static constexpr int kFastRedrawMs = 150;
     static constexpr int kIdleRedrawMs = 1000;
+    static constexpr int kMaxMarks = 300;
 
     explicit MotionChartWindow(const MotionTrace *trace, QWidget *parent = nullptr);
     ~MotionChartWindow() override;
@@ -78,8 +83,11 @@ private:
     void setUpPlot();
     void onTimer();
     void redraw();
-    void applyFollowingScales(double lastSecond, double visibleMinY, double visibleMaxY);
+    // A redraw for a view the user moved, once the event loop is back.
+    void queueRedraw();
+    void applyFollowingScales(double lastSecond);
     double windowSeconds() const;
+    int activeRedrawMs() const;
     void setStatus(const QString &text, bool failure);
     void retranslate();
 
@@ -93,6 +101,7 @@ private:
     double m_drawnLastPosition = 0;
     int m_redrawCount = 0;
     bool m_settingScales = false;
+    bool m_redrawQueued = false;
 
     GappedCurve *m_targetCurve;
     QwtPlotCurve *m_positionCurve;

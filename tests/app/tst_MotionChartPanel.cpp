@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,7 +54,11 @@ private:
             return;
         m_timer.stop();
         m_seen = true;
+        // Typed into the name field, as a user does; selectFile() alone can
+        // lose to the suggestion the dialog restores once its folder loads.
         dialog->selectFile(m_fileName);
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(m_fileName);
         QMetaObject::invokeMethod(dialog, "accept"); // a slot, protected in C++
     }
 
@@ -206,7 +211,8 @@ private slots:
         FileDialogAnswer answer(fileName);
         QTest::mouseClick(chart->findChild<QPushButton *>(QStringLiteral("pushButton_exportCsv")), Qt::LeftButton);
         QVERIFY(answer.seen());
-        QVERIFY(chart->findChild<QLabel *>(QStringLiteral("label_status"))->text().startsWith(QStringLiteral("已导出")));
+        const QString status = chart->findChild<QLabel *>(QStringLiteral("label_status"))->text();
+        QCOMPARE(status, QStringLiteral("已导出：") + fileName);
 
         QFile file(fileName);
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));

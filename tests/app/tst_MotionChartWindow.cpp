@@ -16,6 +16,7 @@
 #include <cmath>
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
+#include <qwt_plot_curve.h>
 #include <qwt_scale_map.h>
 
 namespace {
@@ -190,6 +191,52 @@ private slots:
             QTest::qWait(60);
         }
         QCOMPARE(chart.redrawCount(), hidden);
+    }
+
+    void aDayIsDrawnPerPixelWithItsPeaks()
+    {
+        // A day of a cycling axis with one peak: what the chart hands the
+        // plot is bounded by its width, and the peak is still there.
+        MotionTrace trace;
+        for (int i = 0; i < 864000; ++i) {
+            const qint64 t = kT0 + qint64(i) * 100;
+            if (i % 40 == 0) {
+                MotorStageState state{};
+                state.isStop = (i / 40) % 2;
+                trace.addState(t, state);
+                trace.setTarget((i / 40) % 2 == 0 ? 50 : 0);
+            }
+            trace.addPosition(t, i == 432100 ? 99.0 : 25 + 25 * std::sin(i * 0.05));
+        }
+        MotionChartWindow chart(&trace);
+        chart.resize(900, 560);
+        chart.show();
+        chart.setTimeWindow(MotionChartWindow::TimeWindow::Everything);
+        auto *plot = chart.findChild<QwtPlot *>();
+        QwtPlotCurve *position = nullptr;
+        QwtPlotCurve *target = nullptr;
+        int marks = 0;
+        for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+            auto *curve = static_cast<QwtPlotCurve *>(item);
+            if (item->title().text() == QStringLiteral("位置"))
+                position = curve;
+            else if (item->title().text() == QStringLiteral("目标位置"))
+                target = curve;
+            else
+                marks += int(curve->dataSize());
+        }
+        QVERIFY(position != nullptr && target != nullptr);
+        const int columns = plot->canvas()->width();
+        QVERIFY2(int(position->dataSize()) <= 2 * columns + 2, qPrintable(QString::number(position->dataSize())));
+        QVERIFY2(int(target->dataSize()) <= 2 * columns + 2, qPrintable(QString::number(target->dataSize())));
+        double highest = 0;
+        for (size_t i = 0; i < position->dataSize(); ++i)
+            highest = std::max(highest, position->sample(i).y());
+        QCOMPARE(highest, 99.0);
+        QVERIFY(plot->axisScaleDiv(QwtPlot::yLeft).upperBound() > 99.0);
+        // Thousands of starts and stops: the marks are capped.
+        QVERIFY(trace.events().size() > size_t(MotionChartWindow::kMaxMarks));
+        QVERIFY(marks > 0 && marks <= MotionChartWindow::kMaxMarks);
     }
 
     void targetLineHasGaps()
