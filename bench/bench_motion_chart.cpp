@@ -146,6 +146,7 @@ void print(const char *name, const PhaseFigures &figures, const PhaseFigures *ba
     if (base != nullptr)
         std::printf("  (charts add %5.2f %%)", (figures.cpuShare - base->cpuShare) * 100);
     std::printf("  longest stall %6.1f ms  redraws %d\n", figures.longestGapMs, figures.redraws);
+    std::fflush(stdout); // shown as it comes when the output goes to a file
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <qwt_date_scale_draw.h>
+#include <qwt_date_scale_engine.h>
 #include <qwt_legend.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
@@ -142,7 +144,7 @@ MotionChartWindow::MotionChartWindow(const MotionTrace *trace, QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     setUpPlot();
 
-    m_redrawTimer->setInterval(kFastRedrawMs);
+    m_redrawTimer->setInterval(kCheckMs);
     connect(m_redrawTimer, &QTimer::timeout, this, &MotionChartWindow::onTimer);
     retranslate();
 }
@@ -171,6 +173,18 @@ void MotionChartWindow::setUpPlot()
         plot->axisWidget(axis)->setPalette(palette);
         plot->setAxisAutoScale(axis, false);
     }
+    // Time runs in milliseconds since the epoch, labelled with the clock
+    // (ticks on whole seconds, minutes, hours), so a chart can be matched
+    // with a lab notebook.
+    auto *clock = new QwtDateScaleDraw(Qt::LocalTime);
+    clock->setDateFormat(QwtDate::Millisecond, QStringLiteral("hh:mm:ss.zzz"));
+    clock->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
+    clock->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
+    clock->setDateFormat(QwtDate::Hour, QStringLiteral("hh:mm"));
+    clock->setDateFormat(QwtDate::Day, QStringLiteral("MM-dd"));
+    clock->setDateFormat(QwtDate::Week, QStringLiteral("MM-dd"));
+    plot->setAxisScaleDraw(QwtPlot::xBottom, clock);
+    plot->setAxisScaleEngine(QwtPlot::xBottom, new QwtDateScaleEngine(Qt::LocalTime));
 
     m_grid = new QwtPlotGrid;
     m_grid->setMajorPen(kGridLine, 0, Qt::DotLine);
@@ -265,12 +279,12 @@ double MotionChartWindow::windowSeconds() const
 
 double MotionChartWindow::visibleFrom() const
 {
-    return ui->plot->axisScaleDiv(QwtPlot::xBottom).lowerBound();
+    return (ui->plot->axisScaleDiv(QwtPlot::xBottom).lowerBound() - double(m_trace->startMsecs())) / 1000.0;
 }
 
 double MotionChartWindow::visibleTo() const
 {
-    return ui->plot->axisScaleDiv(QwtPlot::xBottom).upperBound();
+    return (ui->plot->axisScaleDiv(QwtPlot::xBottom).upperBound() - double(m_trace->startMsecs())) / 1000.0;
 }
 
 void MotionChartWindow::on_comboBox_timeWindow_currentIndexChanged(int)
@@ -292,8 +306,8 @@ void MotionChartWindow::on_pushButton_pause_toggled(bool checked)
 int MotionChartWindow::activeRedrawMs() const
 {
     switch (timeWindow()) {
-    case TimeWindow::TenSeconds:
-    case TimeWindow::OneMinute: return kFastRedrawMs;
+    case TimeWindow::TenSeconds: return kFastRedrawMs;
+    case TimeWindow::OneMinute: return 200;
     case TimeWindow::TenMinutes: return 500;
     case TimeWindow::Everything: break;
     }
@@ -311,7 +325,7 @@ void MotionChartWindow::onTimer()
         && ((m_trace->currentFlags() & MotionSample::Running) != 0 || !m_drawnOnce
             || m_trace->lastPosition() != m_drawnLastPosition);
     const int interval = active ? activeRedrawMs() : std::max(int(kIdleRedrawMs), activeRedrawMs());
-    if (!m_sinceRedraw.isValid() || m_sinceRedraw.elapsed() >= interval - kFastRedrawMs / 2)
+    if (!m_sinceRedraw.isValid() || m_sinceRedraw.elapsed() >= interval - kCheckMs / 2)
         redraw();
 }
 
@@ -335,17 +349,16 @@ void MotionChartWindow::queueRedraw()
 void MotionChartWindow::redraw()
 {
     m_settingScales = true;
-    const qint64 start = m_trace->startMsecs();
-    const double lastSecond = m_trace->isEmpty() ? 0 : double(m_trace->lastMsecs() - start) / 1000.0;
     if (!isPaused())
-        applyFollowingScales(lastSecond);
+        applyFollowingScales();
     QwtPlot *plot = ui->plot;
     plot->updateAxes();
-    const double from = visibleFrom();
-    const double to = visibleTo();
+    // Milliseconds since the epoch, like the samples.
+    const double from = plot->axisScaleDiv(QwtPlot::xBottom).lowerBound();
+    const double to = plot->axisScaleDiv(QwtPlot::xBottom).upperBound();
 
     // The readings in view, with one on either side to lead the line out.
-    const QVector<MotionSample> samples = m_trace->samplesSince(start + qint64(std::floor(from * 1000.0)));
+    const QVector<MotionSample> samples = m_trace->samplesSince(qint64(std::floor(from)));
     QVector<QPointF> positions;
     QVector<QPointF> targets;
     positions.reserve(samples.size());
@@ -353,7 +366,7 @@ void MotionChartWindow::redraw()
     double minY = std::numeric_limits<double>::infinity();
     double maxY = -minY;
     for (const MotionSample &s : samples) {
-        const double x = double(s.msecs - start) / 1000.0;
+        const double x = double(s.msecs);
         positions.append(QPointF(x, s.position));
         targets.append(QPointF(x, s.target));
         if (x > to)
@@ -384,7 +397,7 @@ void MotionChartWindow::redraw()
     int markCount = 0;
     for (const bool rare : {true, false}) {
         for (auto it = m_trace->events().rbegin(); it != m_trace->events().rend() && markCount < kMaxMarks; ++it) {
-            const double x = double(it->msecs - start) / 1000.0;
+            const double x = double(it->msecs);
             if (x < from)
                 break;
             const bool common = it->kind == MotionEvent::Started || it->kind == MotionEvent::Stopped;
@@ -416,14 +429,16 @@ void MotionChartWindow::redraw()
     ++m_redrawCount;
 }
 
-void MotionChartWindow::applyFollowingScales(double lastSecond)
+void MotionChartWindow::applyFollowingScales()
 {
-    const double span = windowSeconds();
-    double from = 0;
-    double to = std::max(lastSecond, 1.0);
+    const double span = windowSeconds() * 1000.0;
+    const double first = m_trace->isEmpty() ? double(QDateTime::currentMSecsSinceEpoch()) : double(m_trace->startMsecs());
+    const double last = m_trace->isEmpty() ? first : double(m_trace->lastMsecs());
+    double from = first;
+    double to = std::max(last, first + 1000.0);
     if (std::isfinite(span)) {
         // A young trace fills the window from its left edge.
-        to = std::max(lastSecond, span);
+        to = std::max(last, first + span);
         from = to - span;
     }
     ui->plot->setAxisScale(QwtPlot::xBottom, from, to);
@@ -530,7 +545,7 @@ void MotionChartWindow::retranslate()
     ui->comboBox_timeWindow->setCurrentIndex(window);
     ui->pushButton_pause->setText(isPaused() ? tr("继续") : tr("暂停"));
     setAxisName(m_axisName);
-    ui->plot->setAxisTitle(QwtPlot::xBottom, colouredText(tr("时间 (s)")));
+    ui->plot->setAxisTitle(QwtPlot::xBottom, colouredText(tr("时间")));
     updateUnit();
     m_positionCurve->setTitle(colouredText(tr("位置")));
     m_targetCurve->setTitle(colouredText(tr("目标位置")));

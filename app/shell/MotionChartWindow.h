@@ -26,9 +26,9 @@ class MotionChartWindow;
 //
 // The trace is read, never written; it must outlive the window. Redraws are
 // throttled: while the axis moves at most one every kFastRedrawMs for the
-// short windows (every 0.5 s for 10 minutes, 2 s for everything, where a
-// pixel spans seconds), one a second while it only grows with identical
-// readings of an idle axis or the chart is paused. Each draw hands the plot at most a few points per
+// last 10 s (200 ms for a minute, 0.5 s for 10 minutes, 2 s for everything,
+// where a pixel spans seconds), one a second while the trace only grows with
+// identical readings of an idle axis or the chart is paused. Each draw hands the plot at most a few points per
 // pixel column and at most kMaxMarks event marks, so its cost does not grow
 // with the recording.
 class MotionChartWindow : public StyledWidget
@@ -38,6 +38,7 @@ class MotionChartWindow : public StyledWidget
 public:
     enum class TimeWindow { TenSeconds, OneMinute, TenMinutes, Everything };
     static constexpr int kFastRedrawMs = 150;
+    static constexpr int kCheckMs = 50; // how often the trace is looked at
     static constexpr int kIdleRedrawMs = 1000;
     static constexpr int kMaxMarks = 300;
 
@@ -85,7 +86,7 @@ private:
     void redraw();
     // A redraw for a view the user moved, once the event loop is back.
     void queueRedraw();
-    void applyFollowingScales(double lastSecond);
+    void applyFollowingScales();
     double windowSeconds() const;
     int activeRedrawMs() const;
     void setStatus(const QString &text, bool failure);

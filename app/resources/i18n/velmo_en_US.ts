@@ -452,8 +452,8 @@
         <translation>PNG images (*.png)</translation>
     </message>
     <message>
-        <source>时间 (s)</source>
-        <translation>Time (s)</translation>
+        <source>时间</source>
+        <translation>Time</translation>
     </message>
     <message>
         <source>位置</source>
