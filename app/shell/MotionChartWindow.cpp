@@ -175,8 +175,11 @@ void MotionChartWindow::setUpPlot()
     }
     // Time runs in milliseconds since the epoch, labelled with the clock
     // (ticks on whole seconds, minutes, hours), so a chart can be matched
-    // with a lab notebook.
-    auto *clock = new QwtDateScaleDraw(Qt::LocalTime);
+    // with a lab notebook. A fixed UTC offset, taken afresh at each redraw:
+    // local time asks the C library, which looks at the zone file each time.
+    m_clockDraw = new QwtDateScaleDraw(Qt::OffsetFromUTC);
+    m_clockEngine = new QwtDateScaleEngine(Qt::OffsetFromUTC);
+    QwtDateScaleDraw *clock = m_clockDraw;
     clock->setDateFormat(QwtDate::Millisecond, QStringLiteral("hh:mm:ss.zzz"));
     clock->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
     clock->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
@@ -184,7 +187,7 @@ void MotionChartWindow::setUpPlot()
     clock->setDateFormat(QwtDate::Day, QStringLiteral("MM-dd"));
     clock->setDateFormat(QwtDate::Week, QStringLiteral("MM-dd"));
     plot->setAxisScaleDraw(QwtPlot::xBottom, clock);
-    plot->setAxisScaleEngine(QwtPlot::xBottom, new QwtDateScaleEngine(Qt::LocalTime));
+    plot->setAxisScaleEngine(QwtPlot::xBottom, m_clockEngine);
 
     m_grid = new QwtPlotGrid;
     m_grid->setMajorPen(kGridLine, 0, Qt::DotLine);
@@ -349,9 +352,15 @@ void MotionChartWindow::queueRedraw()
 void MotionChartWindow::redraw()
 {
     m_settingScales = true;
+    QwtPlot *plot = ui->plot;
+    const int utcOffset = QDateTime::currentDateTime().offsetFromUtc();
+    if (utcOffset != m_clockDraw->utcOffset()) {
+        m_clockDraw->setUtcOffset(utcOffset);
+        m_clockEngine->setUtcOffset(utcOffset);
+        plot->axisWidget(QwtPlot::xBottom)->update();
+    }
     if (!isPaused())
         applyFollowingScales();
-    QwtPlot *plot = ui->plot;
     plot->updateAxes();
     // Milliseconds since the epoch, like the samples.
     const double from = plot->axisScaleDiv(QwtPlot::xBottom).lowerBound();

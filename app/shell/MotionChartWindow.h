@@ -8,6 +8,8 @@
 class GappedCurve;
 class MotionTrace;
 class QTimer;
+class QwtDateScaleDraw;
+class QwtDateScaleEngine;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class QwtPlotMagnifier;
@@ -108,6 +110,8 @@ private:
     QwtPlotCurve *m_positionCurve;
     QwtPlotCurve *m_eventCurves[5];
     QwtPlotGrid *m_grid;
+    QwtDateScaleDraw *m_clockDraw;   // owned by the plot
+    QwtDateScaleEngine *m_clockEngine; // owned by the plot
     QwtPlotPanner *m_panner;
     QwtPlotMagnifier *m_magnifier;
 };
