@@ -179,14 +179,13 @@ void MotionChartWindow::setUpPlot()
     // local time asks the C library, which looks at the zone file each time.
     m_clockDraw = new QwtDateScaleDraw(Qt::OffsetFromUTC);
     m_clockEngine = new QwtDateScaleEngine(Qt::OffsetFromUTC);
-    QwtDateScaleDraw *clock = m_clockDraw;
-    clock->setDateFormat(QwtDate::Millisecond, QStringLiteral("hh:mm:ss.zzz"));
-    clock->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
-    clock->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
-    clock->setDateFormat(QwtDate::Hour, QStringLiteral("hh:mm"));
-    clock->setDateFormat(QwtDate::Day, QStringLiteral("MM-dd"));
-    clock->setDateFormat(QwtDate::Week, QStringLiteral("MM-dd"));
-    plot->setAxisScaleDraw(QwtPlot::xBottom, clock);
+    m_clockDraw->setDateFormat(QwtDate::Millisecond, QStringLiteral("hh:mm:ss.zzz"));
+    m_clockDraw->setDateFormat(QwtDate::Second, QStringLiteral("hh:mm:ss"));
+    m_clockDraw->setDateFormat(QwtDate::Minute, QStringLiteral("hh:mm"));
+    m_clockDraw->setDateFormat(QwtDate::Hour, QStringLiteral("hh:mm"));
+    m_clockDraw->setDateFormat(QwtDate::Day, QStringLiteral("MM-dd"));
+    m_clockDraw->setDateFormat(QwtDate::Week, QStringLiteral("MM-dd"));
+    plot->setAxisScaleDraw(QwtPlot::xBottom, m_clockDraw);
     plot->setAxisScaleEngine(QwtPlot::xBottom, m_clockEngine);
 
     m_grid = new QwtPlotGrid;
