@@ -2,6 +2,7 @@
 
 #include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "MotionChartWindow.h"
 #include "OptionsWidget.h"
 #include "SerialComDev.h"
 #include "SerialPortChangeFilter.h"
@@ -168,6 +169,29 @@ bool ProgramTour::addAxisSteps()
     return true;
 }
 
+bool ProgramTour::chartStep()
+{
+    VelmoControlWidget *panel = m_window->controlWidgets().first();
+    click(panel, "pushButton_chart");
+    MotionChartWindow *chart = panel->motionChart();
+    if (chart == nullptr || !waitUntil([&] { return chart->isVisible(); }, 5000))
+        return false;
+    chart->setGeometry(80, 120, 1100, 640);
+    // Two jogs forward, then back to where the tour moved the axis.
+    for (int jog = 0; jog < 2; ++jog) {
+        click(panel, "pushButton_jogRight");
+        settle(1500);
+    }
+    click(panel, "pushButton_move");
+    settle(3000);
+    chart->raise();
+    const bool shot = shoot(QStringLiteral("04b-motion-chart"));
+    const bool exported = chart->exportCsv(m_output.filePath(m_prefix + QStringLiteral("motion-chart.csv")))
+        && chart->saveImage(m_output.filePath(m_prefix + QStringLiteral("motion-chart-image.png")));
+    chart->close();
+    return shot && exported;
+}
+
 bool ProgramTour::optionsSteps()
 {
     OptionsWidget *options = m_window->optionsWidget();
@@ -259,6 +283,7 @@ bool ProgramTour::run()
         settle(500);
         return shoot(QStringLiteral("05-moved"));
     });
+    step(QStringLiteral("the motion chart failed"), [&] { return chartStep(); });
     if (m_window->controlWidgets().size() >= 2) {
         step(QStringLiteral("closing a panel failed"), [&] {
             VelmoControlWidget *panel = m_window->controlWidgets().at(1);

@@ -39,6 +39,7 @@ private:
     bool languageStep();
     bool addAxisSteps();
     bool optionsSteps();
+    bool chartStep();
 
     VelmoWidget *m_window;
     QDir m_output;
