@@ -38,6 +38,7 @@ const OptionSpec kOptions[] = {
     {"timeout", true, "pos move home jog drive cycle scan run"},
     {"file", true, "params"},
     {"dwell", true, "scan"},
+    {"csv", true, "scan"},
     {"repeat", true, "scan run"},
     {"no-travel-check", false, "move scan run"},
 };
@@ -162,6 +163,8 @@ void setOption(CommandRequest &request, const QString &name, const QString &valu
         request.timeoutSeconds = toPositiveNumber(value, what);
     else if (name == QLatin1String("file"))
         request.file = value;
+    else if (name == QLatin1String("csv"))
+        request.csvFile = value;
     else if (name == QLatin1String("dwell"))
         request.dwellMs = toInteger(value, what, 0, PointFile::kMaxDwellMs);
     else if (name == QLatin1String("repeat"))
@@ -193,7 +196,7 @@ void setPositionals(CommandRequest &request, const QStringList &positionals)
             {"move", "move <target>"}, {"jog", "jog <+|->"}, {"drive", "drive <+|->"},
             {"cycle", "cycle <+|->"}, {"enable", "enable <on|off>"},
             {"params", "params get | params set <file.json|->"},
-            {"scan", "scan <start> <stop> <step> [--dwell ms] [--repeat n]"},
+            {"scan", "scan <start> <stop> <step> [--dwell ms] [--repeat n] [--csv file]"},
             {"run", "run <file.csv|file.json|->"},
         };
         for (const auto &usage : kUsage) {

@@ -32,6 +32,7 @@ struct CommandRequest
     double timeoutSeconds = 60.0;       // --timeout of --wait / --watch
     QString file;                       // --file (params get)
     int dwellMs = 0;                    // --dwell (scan): pause at each point
+    QString csvFile;                    // --csv (scan): the motion record, as the program's chart exports it
     int repeat = 1;                     // --repeat (scan, run): number of passes
     bool travelCheck = true;            // cleared by --no-travel-check (move, scan, run)
 

@@ -6,6 +6,7 @@
 #include "MotorParamsJson.h"
 #include "Output.h"
 #include "PointFile.h"
+#include "MotionTrace.h"
 #include "PointRunner.h"
 #include "ScanPoints.h"
 #include "TravelCheck.h"
@@ -338,9 +339,11 @@ void Commands::checkTravel(ControllerSession &session, const QVector<MotionPoint
     }
 }
 
-void Commands::visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result)
+void Commands::visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result,
+                           MotionTrace *trace)
 {
     PointRunner runner(session, m_output, m_request.timeoutSeconds);
+    runner.setTrace(trace);
     const qint64 reached = runner.run(points, m_request.repeat);
     m_output.line(QStringLiteral("controller %1: %2 points reached").arg(session.id()).arg(reached));
     result.insert(QStringLiteral("id"), session.id());
@@ -353,6 +356,14 @@ void Commands::visitPoints(ControllerSession &session, const QVector<MotionPoint
 void Commands::scan(ControllerSession &session, const QVector<MotionPoint> &points)
 {
     const int id = session.id();
+    // The record's file is opened before anything is sent, and what was
+    // recorded is written however the scan ends.
+    QSaveFile csv(m_request.csvFile);
+    const bool recording = !m_request.csvFile.isEmpty();
+    if (recording && !csv.open(QIODevice::WriteOnly))
+        throw CommandError(CommandError::Failure,
+                           QStringLiteral("cannot write %1: %2").arg(m_request.csvFile, csv.errorString()));
+
     checkTravel(session, points, QString());
     if (m_request.speed)
         session.check(setSpeed(id, m_axis, *m_request.speed), "setSpeed", m_axis);
@@ -369,8 +380,24 @@ void Commands::scan(ControllerSession &session, const QVector<MotionPoint> &poin
     if (m_request.repeat > 1)
         plan += QStringLiteral(", %1 passes").arg(m_request.repeat);
     m_output.line(plan);
-    visitPoints(session, points,
-                QJsonObject{{QStringLiteral("command"), QStringLiteral("scan")}, {QStringLiteral("axis"), m_axis}});
+    const QJsonObject result{{QStringLiteral("command"), QStringLiteral("scan")}, {QStringLiteral("axis"), m_axis}};
+    if (!recording) {
+        visitPoints(session, points, result, nullptr);
+        return;
+    }
+
+    MotionTrace trace;
+    trace.setUnit(Output::unit(unitType).toString());
+    try {
+        visitPoints(session, points, result, &trace);
+    } catch (const CommandError &) {
+        if (trace.writeCsv(&csv))
+            csv.commit();
+        throw;
+    }
+    if (!trace.writeCsv(&csv) || !csv.commit())
+        throw CommandError(CommandError::Failure,
+                           QStringLiteral("cannot write %1: %2").arg(m_request.csvFile, csv.errorString()));
 }
 
 void Commands::runFile(ControllerSession &session, const QVector<MotionPoint> &points)
@@ -400,7 +427,7 @@ void Commands::runFile(ControllerSession &session, const QVector<MotionPoint> &p
         plan += QStringLiteral(", %1 passes").arg(m_request.repeat);
     m_output.line(plan);
     visitPoints(session, points,
-                QJsonObject{{QStringLiteral("command"), QStringLiteral("run")}, {QStringLiteral("file"), name}});
+                QJsonObject{{QStringLiteral("command"), QStringLiteral("run")}, {QStringLiteral("file"), name}}, nullptr);
 }
 
 void Commands::startHoming(ControllerSession &session)

@@ -12,6 +12,7 @@
 #include <QVector>
 
 class ControllerSession;
+class MotionTrace;
 class Output;
 
 class Commands
@@ -46,7 +47,9 @@ private:
     // axis's travel (unless --no-travel-check); `prefix` starts each message.
     void checkTravel(ControllerSession &session, const QVector<MotionPoint> &points, const QString &prefix);
     // Visits the points --repeat times, then prints the summary `result`.
-    void visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result);
+    // trace, when given, records every reading taken while the axes move.
+    void visitPoints(ControllerSession &session, const QVector<MotionPoint> &points, QJsonObject result,
+                     MotionTrace *trace);
     // After a motion command was acknowledged: report it, or with --wait
     // follow the axis until it stops and report where.
     void finishMotion(ControllerSession &session, QJsonObject result, const QString &started);

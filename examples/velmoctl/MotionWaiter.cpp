@@ -3,8 +3,10 @@
 #include "CommandError.h"
 #include "ControllerSession.h"
 #include "InterruptGuard.h"
+#include "MotionTrace.h"
 #include "Output.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -54,6 +56,11 @@ MotionWaiter::Stopped MotionWaiter::waitUntilStopped(double timeoutSeconds, Mode
         const double position = getCurrentPos(m_session.id(), m_axis, &status);
         m_session.check(status, "getCurrentPos", m_axis);
         ++polls;
+        if (m_trace != nullptr) {
+            const qint64 now = QDateTime::currentMSecsSinceEpoch();
+            m_trace->addState(now, state);
+            m_trace->addPosition(now, position);
+        }
 
         if (state.isStop)
             return Stopped{position, state, polls};

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class ControllerSession;
+class MotionTrace;
 class Output;
 
 class MotionWaiter
@@ -26,6 +27,8 @@ public:
 
     // Whether each reading while the axis moves is printed (default yes).
     void setProgressShown(bool shown) { m_progressShown = shown; }
+    // Every state and position read while waiting also goes to trace.
+    void setTrace(MotionTrace *trace) { m_trace = trace; }
 
     enum class Mode {
         AfterStart, // the motion was just started: first reading after one period,
@@ -42,5 +45,6 @@ private:
     int m_axis;
     int m_unitType;
     Output &m_output;
+    MotionTrace *m_trace = nullptr;
     bool m_progressShown = true;
 };

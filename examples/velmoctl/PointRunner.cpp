@@ -3,6 +3,7 @@
 #include "CommandError.h"
 #include "ControllerSession.h"
 #include "InterruptGuard.h"
+#include "MotionTrace.h"
 #include "MotionWaiter.h"
 #include "Output.h"
 
@@ -85,6 +86,8 @@ qint64 PointRunner::run(const QVector<MotionPoint> &points, int passes)
                 if (point.speed)
                     m_session.check(setSpeed(id, axis, *point.speed), "setSpeed", axis);
                 m_session.check(setTargetPos(id, axis, point.position), "setTargetPos", axis);
+                if (m_trace != nullptr)
+                    m_trace->setTarget(point.position);
                 m_session.check(startMove(id, axis), "startMove", axis);
             } catch (const CommandError &error) {
                 // A start whose reply got lost may still have started the
@@ -100,6 +103,7 @@ qint64 PointRunner::run(const QVector<MotionPoint> &points, int passes)
             const int unit = unitType(axis);
             MotionWaiter waiter(m_session, axis, unit, m_output);
             waiter.setProgressShown(false);
+            waiter.setTrace(m_trace);
             MotionWaiter::Stopped stopped{};
             try {
                 stopped = waiter.waitUntilStopped(m_timeoutSeconds, MotionWaiter::Mode::AfterStart);

@@ -11,6 +11,7 @@
 
 class ControllerSession;
 class InterruptGuard;
+class MotionTrace;
 class Output;
 
 class PointRunner
@@ -25,6 +26,9 @@ public:
     // a move does not end within the time-out. Points reached before that are
     // already printed.
     qint64 run(const QVector<MotionPoint> &points, int passes);
+    // Records the readings taken while the axes move, with each point as
+    // the target (one axis: the trace has no axis column).
+    void setTrace(MotionTrace *trace) { m_trace = trace; }
 
 private:
     int unitType(int axis);
@@ -41,4 +45,5 @@ private:
     qint64 m_total = 0; // points times passes
     QMap<int, int> m_unitTypes;
     QSet<int> m_preparedAxes;
+    MotionTrace *m_trace = nullptr;
 };

@@ -175,6 +175,28 @@ expect scan_text out '^controller 14 axis 1: 3 points from 90\.000° to 0\.000°
 expect scan_text out '^pass 2 point 2 axis 1: target 0\.000°, reached 0\.000°, [0-9.]+ s$'
 expect scan_text out '^controller 14: 6 points reached$'
 
+# --csv: every reading of the scan, in the columns of the program's chart export.
+if run scan_csv 0 scan 10 20 5 --csv "$WORK/scan.csv"; then
+    python3 - "$WORK/scan.csv" <<'PY' || fail "scan_csv: the record is wrong"
+import csv, datetime, sys
+rows = list(csv.reader(open(sys.argv[1])))
+assert rows[0] == ["time", "seconds", "position", "unit", "running", "positive_limit", "negative_limit", "fault"], rows[0]
+data = rows[1:]
+assert len(data) >= 5, len(data)
+times = [datetime.datetime.fromisoformat(r[0].replace("Z", "+00:00")) for r in data]
+seconds = [float(r[1]) for r in data]
+positions = [float(r[2]) for r in data]
+assert times == sorted(times) and seconds == sorted(seconds) and seconds[0] == 0.0
+assert abs((times[-1] - times[0]).total_seconds() - seconds[-1]) < 0.002
+assert positions == sorted(positions), positions   # the stage only went forward
+assert positions[-1] == 20.0 and data[-1][4] == "0", data[-1]
+assert all(r[3] == "mm" for r in data) and any(r[4] == "1" for r in data)
+assert all(r[5:] == ["0", "0", "0"] for r in data)
+PY
+fi
+run scan_csv_unwritable 1 scan 10 20 5 --csv "$WORK/missing/scan.csv" && expect scan_csv_unwritable err '^velmoctl: cannot write .*missing/scan\.csv'
+[ -s "$WORK/scan_csv_unwritable.out" ] && fail "scan_csv_unwritable: started anyway: $(cat "$WORK/scan_csv_unwritable.out")"
+
 # Outside the stage's travel: refused before anything moves.
 run scan_outside 2 scan 30 60 10 && expect scan_outside err 'point 3: 60\.000 mm is outside the travel of controller 14 axis 0 \(0\.000 mm to 50\.000 mm\); nothing moved'
 [ -s "$WORK/scan_outside.out" ] && fail "scan_outside: printed points: $(cat "$WORK/scan_outside.out")"
@@ -248,7 +270,7 @@ PY
 
 # Ctrl-C during a scan stops the axis (10 mm at 2 mm/s between points).
 export VELMO_SIM_SCENARIO=
-"$CTL" scan 10 40 10 --speed 2 >"$WORK/scan_interrupt.out" 2>"$WORK/scan_interrupt.err" &
+"$CTL" scan 10 40 10 --speed 2 --csv "$WORK/interrupted.csv" >"$WORK/scan_interrupt.out" 2>"$WORK/scan_interrupt.err" &
 pid=$!
 sleep 1.5
 kill -INT "$pid"
@@ -257,6 +279,8 @@ status=$?
 [ "$status" -eq 130 ] || fail "scan_interrupt: exit status $status, expected 130"
 expect scan_interrupt err '^velmoctl: interrupted; axis 0 stopped; 1 of 4 points reached$'
 expect scan_interrupt out '^point 0 axis 0: target 10\.000 mm, reached 10\.000 mm'
+# What was recorded up to Ctrl-C is still written.
+[ "$(wc -l <"$WORK/interrupted.csv" 2>/dev/null || echo 0)" -ge 3 ] || fail "scan_interrupt: no motion record"
 
 # --------------------------------------------------------------- bad input
 echo "== bad input"
