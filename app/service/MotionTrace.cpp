@@ -41,10 +41,21 @@ bool earlier(const MotionSample &sample, qint64 msecs)
 
 } // namespace
 
+qint64 MotionTrace::recordTime(qint64 msecs)
+{
+    const qint64 shifted = msecs + m_clockShift;
+    if (shifted < m_newestMsecs)
+        m_clockShift += m_newestMsecs - shifted;
+    else
+        m_newestMsecs = shifted;
+    return m_newestMsecs;
+}
+
 void MotionTrace::addPosition(qint64 msecs, double position)
 {
     if (!std::isfinite(position))
         return;
+    msecs = recordTime(msecs);
     MotionSample sample;
     sample.msecs = msecs;
     sample.position = position;
@@ -62,6 +73,7 @@ void MotionTrace::addPosition(qint64 msecs, double position)
 
 void MotionTrace::addState(qint64 msecs, const MotorStageState &state)
 {
+    msecs = recordTime(msecs);
     const quint8 flags = flagsOf(state);
     const quint8 raised = flags & ~m_flags;
     if ((raised & MotionSample::Running) != 0)
@@ -182,6 +194,8 @@ void MotionTrace::clear()
     m_recent.clear();
     m_events.clear();
     m_startMsecs = 0;
+    m_newestMsecs = std::numeric_limits<qint64>::min();
+    m_clockShift = 0;
     m_hasPosition = false;
     ++m_revision;
 }

@@ -41,6 +41,10 @@ struct MotionEvent {
 // samples (16,050 of 32 bytes, about 500 KiB) and kMaxEvents events (24 bytes
 // each) are held: a day of 100 ms polling (864,000 readings) keeps its last
 // 10 minutes in full and the day's extremes.
+//
+// Time never runs backwards in the record: should the wall clock be set back
+// (by hand or by a time sync), later readings are shifted to follow on from
+// the newest one, keeping their spacing, so that searches by time hold.
 class MotionTrace
 {
 public:
@@ -90,6 +94,8 @@ public:
     bool writeCsv(QIODevice *device) const;
 
 private:
+    // The reading's time on the record's own clock: never before the newest.
+    qint64 recordTime(qint64 msecs);
     void appendEvent(qint64 msecs, MotionEvent::Kind kind);
     void archiveOldest();
     // Reduces each run of groupSize samples to its lowest and highest
@@ -106,5 +112,7 @@ private:
     bool m_hasPosition = false;
     quint8 m_flags = 0;
     qint64 m_startMsecs = 0;
+    qint64 m_newestMsecs = std::numeric_limits<qint64>::min();
+    qint64 m_clockShift = 0; // how far the wall clock has been set back
     quint64 m_revision = 0;
 };

@@ -232,6 +232,41 @@ private slots:
             QVERIFY(window[i].msecs > window[i - 1].msecs);
     }
 
+    void clockSetBackKeepsTimeRunningForward()
+    {
+        // The wall clock is set back an hour (by hand or by a time sync)
+        // while the axis is polled: the record must stay in time order, or
+        // the chart's window of recent samples misses the newest readings.
+        MotionTrace trace;
+        for (int i = 0; i < 50; ++i)
+            trace.addPosition(kT0 + i * 100, i);
+        trace.addState(kT0 + 4950, running());
+        constexpr qint64 kHour = 3600000;
+        for (int i = 50; i < 100; ++i)
+            trace.addPosition(kT0 - kHour + i * 100, i);
+        trace.addState(kT0 - kHour + 9950, stopped());
+
+        const QVector<MotionSample> samples = trace.samples();
+        QCOMPARE(samples.size(), 100);
+        for (int i = 1; i < samples.size(); ++i)
+            QVERIFY2(samples[i].msecs >= samples[i - 1].msecs, qPrintable(QString::number(i)));
+        // Readings after the change keep their spacing.
+        QCOMPARE(samples[99].msecs - samples[50].msecs, qint64(4900));
+        QCOMPARE(trace.lastMsecs(), samples.last().msecs);
+        QVERIFY(trace.events().back().msecs >= trace.events().front().msecs);
+
+        // The last second holds the newest readings, one more leads in.
+        const QVector<MotionSample> window = trace.samplesSince(trace.lastMsecs() - 1000);
+        QCOMPARE(window.size(), 12);
+        QCOMPARE(window.last().position, 99.0);
+        QCOMPARE(window.first().position, 88.0);
+
+        // A fresh record follows the clock again.
+        trace.clear();
+        trace.addPosition(kT0 - kHour, 1);
+        QCOMPARE(trace.lastMsecs(), kT0 - kHour);
+    }
+
     void csvColumnsAndValues()
     {
         MotionTrace trace;
