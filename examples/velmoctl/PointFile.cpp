@@ -18,6 +18,22 @@ const QStringList kColumns{QStringLiteral("axis"), QStringLiteral("position"), Q
 constexpr int kLargestAxis = 65535; // sent as 16 bits, as for --axis
 constexpr int kProblemsShown = 5;
 
+void addProblem(QStringList *problems, const QString &problem)
+{
+    if (problems->size() < PointFile::kMaxProblems)
+        problems->append(problem);
+}
+
+// Whether to stop reading before the line or entry `where`: a file of broken
+// lines would otherwise list millions.
+bool tooManyProblems(QStringList *problems, const QString &where)
+{
+    if (problems->size() < PointFile::kMaxProblems)
+        return false;
+    problems->append(QStringLiteral("%1: too many problems, the rest was not read").arg(where));
+    return true;
+}
+
 // Checks one value by its column name and stores it in *point. `present` is
 // false for an empty CSV cell or a JSON null. Returns the problem, or empty.
 QString setField(const QString &name, bool present, double value, MotionPoint *point)
@@ -55,10 +71,15 @@ QVector<MotionPoint> parseCsv(const QByteArray &text, QStringList *problems)
 {
     QVector<MotionPoint> points;
     QStringList header;
-    const QList<QByteArray> lines = text.split('\n');
-    for (int index = 0; index < lines.size(); ++index) {
+    // Line by line in place: a list of all lines costs far more than the text.
+    int begin = 0;
+    for (int index = 0; begin <= text.size(); ++index) {
+        int end = text.indexOf('\n', begin);
+        if (end < 0)
+            end = text.size();
+        QString line = QString::fromUtf8(text.constData() + begin, end - begin).trimmed();
+        begin = end + 1;
         const QString lineName = QStringLiteral("line %1").arg(index + 1);
-        QString line = QString::fromUtf8(lines.at(index)).trimmed();
         if (index == 0 && line.startsWith(QChar(0xFEFF))) // byte order mark
             line = line.mid(1).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
@@ -73,26 +94,32 @@ QVector<MotionPoint> parseCsv(const QByteArray &text, QStringList *problems)
             for (int column = 0; column < header.size(); ++column) {
                 const QString &name = header.at(column);
                 if (!kColumns.contains(name))
-                    problems->append(QStringLiteral("%1: unknown column \"%2\" (columns: %3)")
-                                         .arg(lineName, name, kColumns.join(QStringLiteral(","))));
+                    addProblem(problems, QStringLiteral("%1: unknown column \"%2\" (columns: %3)")
+                                             .arg(lineName, name, kColumns.join(QStringLiteral(","))));
                 else if (header.indexOf(name) != column)
-                    problems->append(QStringLiteral("%1: column \"%2\" given twice").arg(lineName, name));
+                    addProblem(problems, QStringLiteral("%1: column \"%2\" given twice").arg(lineName, name));
             }
             for (const char *required : {"axis", "position"}) {
                 if (!header.contains(QLatin1String(required)))
-                    problems->append(QStringLiteral("%1: missing column \"%2\" (the header must name axis and position)")
-                                         .arg(lineName, QLatin1String(required)));
+                    addProblem(problems, QStringLiteral("%1: missing column \"%2\" (the header must name axis and position)")
+                                             .arg(lineName, QLatin1String(required)));
             }
             if (!problems->isEmpty())
                 return {};
             continue;
         }
 
+        if (tooManyProblems(problems, lineName))
+            return {};
+        if (points.size() == PointFile::kMaxPoints) {
+            problems->append(QStringLiteral("%1: more than %2 points").arg(lineName).arg(PointFile::kMaxPoints));
+            return {};
+        }
         if (cells.size() != header.size()) {
-            problems->append(QStringLiteral("%1: %2 values, the header names %3 columns")
-                                 .arg(lineName)
-                                 .arg(cells.size())
-                                 .arg(header.size()));
+            addProblem(problems, QStringLiteral("%1: %2 values, the header names %3 columns")
+                                     .arg(lineName)
+                                     .arg(cells.size())
+                                     .arg(header.size()));
             continue;
         }
         MotionPoint point;
@@ -104,7 +131,7 @@ QVector<MotionPoint> parseCsv(const QByteArray &text, QStringList *problems)
             const QString problem = ok ? setField(header.at(column), !cell.isEmpty(), value, &point)
                                        : QStringLiteral("%1: '%2' is not a number").arg(header.at(column), cell);
             if (!problem.isEmpty())
-                problems->append(QStringLiteral("%1: %2").arg(lineName, problem));
+                addProblem(problems, QStringLiteral("%1: %2").arg(lineName, problem));
         }
         points.append(point);
     }
@@ -134,17 +161,23 @@ QVector<MotionPoint> parseJson(const QByteArray &text, QStringList *problems)
 
     QVector<MotionPoint> points;
     const QJsonArray entries = document.array();
+    if (entries.size() > PointFile::kMaxPoints) {
+        problems->append(QStringLiteral("%1 entries, more than %2 points").arg(entries.size()).arg(PointFile::kMaxPoints));
+        return {};
+    }
     for (int index = 0; index < entries.size(); ++index) {
         const QString entryName = QStringLiteral("entry %1").arg(index + 1);
+        if (tooManyProblems(problems, entryName))
+            return {};
         if (!entries.at(index).isObject()) {
-            problems->append(QStringLiteral("%1: expected an object with axis and position").arg(entryName));
+            addProblem(problems, QStringLiteral("%1: expected an object with axis and position").arg(entryName));
             continue;
         }
         const QJsonObject object = entries.at(index).toObject();
         for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
             if (!kColumns.contains(it.key()))
-                problems->append(QStringLiteral("%1: unknown key \"%2\" (keys: %3)")
-                                     .arg(entryName, it.key(), kColumns.join(QStringLiteral(", "))));
+                addProblem(problems, QStringLiteral("%1: unknown key \"%2\" (keys: %3)")
+                                         .arg(entryName, it.key(), kColumns.join(QStringLiteral(", "))));
         }
         MotionPoint point;
         point.source = entryName;
@@ -157,7 +190,7 @@ QVector<MotionPoint> parseJson(const QByteArray &text, QStringList *problems)
             else
                 problem = setField(name, present, value.toDouble(), &point);
             if (!problem.isEmpty())
-                problems->append(QStringLiteral("%1: %2").arg(entryName, problem));
+                addProblem(problems, QStringLiteral("%1: %2").arg(entryName, problem));
         }
         points.append(point);
     }

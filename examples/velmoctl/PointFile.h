@@ -17,6 +17,10 @@ public:
 
     // The longest dwell accepted, one day in milliseconds.
     static constexpr int kMaxDwellMs = 86400000;
+    // A file is held whole while it is checked: more points than a scan's
+    // pass are taken for a mistake, and the listing of problems stops here.
+    static constexpr int kMaxPoints = 1000000;
+    static constexpr int kMaxProblems = 100;
 
     // JSON for a name ending in .json, CSV for .csv; otherwise JSON when the
     // text starts with '[' or '{' (after blanks), else CSV.

@@ -55,6 +55,7 @@ private slots:
     void brokenFiles_data();
     void brokenFiles();
     void everyProblemNamed();
+    void hugeFilesBounded();
     void formatDetection();
 
     void travelOfBlock();
@@ -269,6 +270,35 @@ void TestVelmoctlPoints::everyProblemNamed()
     QVERIFY2(refusal.startsWith(path + QStringLiteral(": line 2: position")), qPrintable(refusal));
     const QString missing = usageMessage([&] { PointFile::load(dir.filePath(QStringLiteral("none.csv"))); });
     QVERIFY2(missing.startsWith(QStringLiteral("cannot read ")), qPrintable(missing));
+}
+
+void TestVelmoctlPoints::hugeFilesBounded()
+{
+    // A point file is read whole: one with more points than a scan's pass
+    // is refused, not held (a 100 MB file would take gigabytes).
+    QByteArray csv("axis,position\n");
+    csv += QByteArray("0,1\n").repeated(PointFile::kMaxPoints);
+    QStringList problems;
+    QCOMPARE(PointFile::parse(csv, PointFile::Format::Csv, &problems).size(), PointFile::kMaxPoints);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    csv += "0,2\n";
+    QVERIFY(PointFile::parse(csv, PointFile::Format::Csv, &problems).isEmpty());
+    QCOMPARE(problems, QStringList{QStringLiteral("line %1: more than %2 points").arg(PointFile::kMaxPoints + 2).arg(PointFile::kMaxPoints)});
+
+    const QByteArray json = "[" + QByteArray("{},").repeated(PointFile::kMaxPoints) + "{}]";
+    QVERIFY(PointFile::parse(json, PointFile::Format::Json, &problems).isEmpty());
+    QCOMPARE(problems, QStringList{QStringLiteral("%1 entries, more than %2 points").arg(PointFile::kMaxPoints + 1).arg(PointFile::kMaxPoints)});
+
+    // A file of nothing but broken lines lists a bounded number of problems.
+    const QByteArray broken = "axis,position\n" + QByteArray("0,x\n").repeated(100000);
+    problems = problemsOf(broken.constData(), PointFile::Format::Csv);
+    QCOMPARE(problems.size(), PointFile::kMaxProblems + 1);
+    QVERIFY(problems.first().startsWith(QStringLiteral("line 2: position")));
+    QCOMPARE(problems.last(), QStringLiteral("line %1: too many problems, the rest was not read").arg(PointFile::kMaxProblems + 2));
+    const QByteArray brokenJson = "[" + QByteArray("7,").repeated(100000) + "7]";
+    problems = problemsOf(brokenJson.constData(), PointFile::Format::Json);
+    QCOMPARE(problems.size(), PointFile::kMaxProblems + 1);
+    QCOMPARE(problems.last(), QStringLiteral("entry %1: too many problems, the rest was not read").arg(PointFile::kMaxProblems + 1));
 }
 
 void TestVelmoctlPoints::formatDetection()
