@@ -57,6 +57,9 @@ const EventLook kEventLooks[] = {
      QT_TRANSLATE_NOOP("MotionChartWindow", "传感器故障")},
 };
 
+// Positions beyond this are drawn at the edge; twice it is still a finite span.
+constexpr double kLargestShown = 1e300;
+
 QwtText colouredText(const QString &text, const QColor &colour = kText)
 {
     QwtText result(text);
@@ -366,7 +369,8 @@ void MotionChartWindow::redraw()
     const double to = plot->axisScaleDiv(QwtPlot::xBottom).upperBound();
 
     // The readings in view, with one on either side to lead the line out.
-    const QVector<MotionSample> samples = m_trace->samplesSince(qint64(std::floor(from)));
+    // Bounded: a view zoomed or dragged far out reaches beyond any qint64.
+    const QVector<MotionSample> samples = m_trace->samplesSince(qint64(qBound(-9e18, std::floor(from), 9e18)));
     QVector<QPointF> positions;
     QVector<QPointF> targets;
     positions.reserve(samples.size());
@@ -425,7 +429,10 @@ void MotionChartWindow::redraw()
         }
         const double range = maxY - minY;
         const double margin = range > 0 ? range * 0.08 : std::max(0.5, std::abs(maxY) * 0.01);
-        plot->setAxisScale(QwtPlot::yLeft, minY - margin, maxY + margin);
+        // A wild reading near the largest double must not make the span
+        // infinite: the scale then collapses and the chart goes blank.
+        plot->setAxisScale(QwtPlot::yLeft, std::max(minY - margin, -kLargestShown),
+                           std::min(maxY + margin, kLargestShown));
     }
     plot->replot();
     m_settingScales = false;

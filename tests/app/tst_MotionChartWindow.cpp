@@ -239,6 +239,37 @@ private slots:
         QVERIFY(marks > 0 && marks <= MotionChartWindow::kMaxMarks);
     }
 
+    void wildReadingsAndFarViewsStayDrawable()
+    {
+        // The controller may report any finite double: a reading near the
+        // largest one must not collapse the position axis (blank chart).
+        MotionTrace trace;
+        feed(trace, 5);
+        trace.addPosition(kT0 + 6000, 1.7e308);
+        trace.addPosition(kT0 + 6100, 2);
+        MotionChartWindow chart(&trace);
+        chart.resize(900, 560);
+        chart.show();
+        auto *plot = chart.findChild<QwtPlot *>();
+        QwtScaleDiv y = plot->axisScaleDiv(QwtPlot::yLeft);
+        QVERIFY2(y.lowerBound() <= 0 && y.upperBound() > 1e299,
+                 qPrintable(QStringLiteral("%1 %2").arg(y.lowerBound()).arg(y.upperBound())));
+        trace.addPosition(kT0 + 6200, -1.7e308);
+        chart.refresh();
+        y = plot->axisScaleDiv(QwtPlot::yLeft);
+        QVERIFY2(y.lowerBound() < -1e299 && y.upperBound() > 1e299,
+                 qPrintable(QStringLiteral("%1 %2").arg(y.lowerBound()).arg(y.upperBound())));
+
+        // Zoomed out far beyond the epoch's range and back: drawn, then following again.
+        const double followedTo = chart.visibleTo();
+        chart.setPaused(true);
+        plot->setAxisScale(QwtPlot::xBottom, -1e300, 1e300);
+        chart.refresh();
+        QTRY_VERIFY(chart.visibleFrom() < -1e290);
+        chart.setPaused(false);
+        QCOMPARE(chart.visibleTo(), followedTo);
+    }
+
     void targetLineHasGaps()
     {
         // Drawn on its own: a target at 1 from 0 to 1 s, none at 2 s, 1 again from 3 s.
