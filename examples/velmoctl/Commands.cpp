@@ -390,10 +390,13 @@ void Commands::scan(ControllerSession &session, const QVector<MotionPoint> &poin
     trace.setUnit(Output::unit(unitType).toString());
     try {
         visitPoints(session, points, result, &trace);
-    } catch (const CommandError &) {
-        if (trace.writeCsv(&csv))
-            csv.commit();
-        throw;
+    } catch (const CommandError &error) {
+        if (trace.writeCsv(&csv) && csv.commit())
+            throw;
+        // The scan's own failure stays the reason; the lost record is added.
+        throw CommandError(error.status(),
+                           QStringLiteral("%1; cannot write %2: %3").arg(error.message(), m_request.csvFile, csv.errorString()),
+                           error.libraryCode());
     }
     if (!trace.writeCsv(&csv) || !csv.commit())
         throw CommandError(CommandError::Failure,
