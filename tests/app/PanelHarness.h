@@ -3,6 +3,7 @@
 // controller through the device service, as the program does.
 
 #include "SerialComDev.h"
+#include "VelmoDevParam.h"
 #include "velmoSim.h"
 
 #include <QApplication>
@@ -91,6 +92,21 @@ inline QList<int> commandCodes()
     for (const Written &w : commands())
         codes.append(w.code);
     return codes;
+}
+
+// The record of the virtual controller's 50 mm linear stage, as a panel
+// gets it.
+inline VelmoDevParam linearStage()
+{
+    VelmoDevParam param;
+    param.name = QStringLiteral("VLS-50");
+    param.unitString = QStringLiteral("mm");
+    param.minPos = 0;
+    param.maxPos = 50;
+    param.maxSpeed = 10;
+    param.maxAcc = 50;
+    param.maxRockerSpeed = 20;
+    return param;
 }
 
 // Loads the default scenario (or json), opens its controller through the

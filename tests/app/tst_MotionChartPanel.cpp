@@ -21,19 +21,6 @@ using namespace panelharness;
 
 namespace {
 
-VelmoDevParam linearStage()
-{
-    VelmoDevParam param;
-    param.name = QStringLiteral("VLS-50");
-    param.unitString = QStringLiteral("mm");
-    param.minPos = 0;
-    param.maxPos = 50;
-    param.maxSpeed = 10;
-    param.maxAcc = 50;
-    param.maxRockerSpeed = 20;
-    return param;
-}
-
 // Answers the next file dialog with a file name.
 class FileDialogAnswer : public QObject
 {
