@@ -6,7 +6,6 @@
 #include "UnitText.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 
 DriveParamWidget::DriveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::DriveParamWidget)
 {
@@ -18,17 +17,6 @@ DriveParamWidget::DriveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new
 DriveParamWidget::~DriveParamWidget()
 {
     delete ui;
-}
-
-void DriveParamWidget::setAxis(int axis)
-{
-    m_axis = axis;
-}
-
-void DriveParamWidget::setUnit(const QString &unit)
-{
-    m_unit = unit;
-    applyUnit();
 }
 
 void DriveParamWidget::setPosRange(double minPos, double maxPos)
@@ -49,10 +37,10 @@ void DriveParamWidget::setMaxAcc(double maxAcc)
 void DriveParamWidget::loadParams()
 {
     SerialComDev *service = SerialComDev::instance();
-    ui->doubleSpinBox_disp->setValue(service->axisRelativeDisp(m_axis));
-    ui->doubleSpinBox_speed->setValue(service->axisSpeed(m_axis));
-    ui->doubleSpinBox_acc->setValue(service->axisAcceleration(m_axis));
-    ui->checkBox_travelEnable->setChecked(service->axisRelativeDispEnable(m_axis));
+    ui->doubleSpinBox_disp->setValue(service->axisRelativeDisp(axis()));
+    ui->doubleSpinBox_speed->setValue(service->axisSpeed(axis()));
+    ui->doubleSpinBox_acc->setValue(service->axisAcceleration(axis()));
+    ui->checkBox_travelEnable->setChecked(service->axisRelativeDispEnable(axis()));
 }
 
 void DriveParamWidget::on_pushButton_confirm_clicked()
@@ -81,8 +69,8 @@ void DriveParamWidget::on_pushButton_confirm_clicked()
 
     // Queued to the service's thread, served in this order.
     SerialComDev *service = SerialComDev::instance();
-    emit service->signal_setRelativeDispParams(m_axis, disp, travelEnabled);
-    emit service->signal_setSpeedParams(m_axis, acc, speed);
+    emit service->signal_setRelativeDispParams(axis(), disp, travelEnabled);
+    emit service->signal_setSpeedParams(axis(), acc, speed);
     close();
 }
 
@@ -91,14 +79,9 @@ void DriveParamWidget::on_pushButton_restore_clicked()
     loadParams();
 }
 
-void DriveParamWidget::changeEvent(QEvent *event)
+void DriveParamWidget::retranslate()
 {
-    if (event->type() == QEvent::LanguageChange) {
-        // The unit labels are the code's, not the form's: set them again.
-        ui->retranslateUi(this);
-        applyUnit();
-    }
-    ParamPopup::changeEvent(event);
+    ui->retranslateUi(this);
 }
 
 void DriveParamWidget::emitDeactivated()
@@ -108,7 +91,7 @@ void DriveParamWidget::emitDeactivated()
 
 void DriveParamWidget::applyUnit()
 {
-    ui->label_relativeUnit->setText(m_unit);
-    ui->label_speedUnit->setText(UnitText::speed(m_unit));
-    ui->label_accUnit->setText(UnitText::acceleration(m_unit));
+    ui->label_relativeUnit->setText(unit());
+    ui->label_speedUnit->setText(UnitText::speed(unit()));
+    ui->label_accUnit->setText(UnitText::acceleration(unit()));
 }

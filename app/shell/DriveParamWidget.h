@@ -18,9 +18,6 @@ public:
     explicit DriveParamWidget(QWidget *parent = nullptr);
     ~DriveParamWidget() override;
 
-    void setAxis(int axis);
-    int axis() const { return m_axis; }
-    void setUnit(const QString &unit);
     // Keeps only the travel length maxPos - minPos.
     void setPosRange(double minPos, double maxPos);
     void setMaxSpeed(double maxSpeed);
@@ -38,15 +35,13 @@ private slots:
     void on_pushButton_restore_clicked();
 
 protected:
-    void changeEvent(QEvent *event) override;
     void emitDeactivated() override;
+    void retranslate() override;
+    void applyUnit() override;
 
 private:
-    void applyUnit();
 
     Ui::DriveParamWidget *ui;
-    int m_axis = 0;
-    QString m_unit = QStringLiteral("mm");
     double m_travel = 0;
     double m_maxSpeed = 0;
     double m_maxAcc = 0;

@@ -5,7 +5,6 @@
 #include "SerialComDev.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 
 JogParamWidget::JogParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::JogParamWidget)
 {
@@ -19,17 +18,6 @@ JogParamWidget::~JogParamWidget()
     delete ui;
 }
 
-void JogParamWidget::setAxis(int axis)
-{
-    m_axis = axis;
-}
-
-void JogParamWidget::setUnit(const QString &unit)
-{
-    m_unit = unit;
-    applyUnit();
-}
-
 void JogParamWidget::setPosRange(double minPos, double maxPos)
 {
     m_travel = maxPos - minPos;
@@ -38,9 +26,9 @@ void JogParamWidget::setPosRange(double minPos, double maxPos)
 void JogParamWidget::loadParams()
 {
     SerialComDev *service = SerialComDev::instance();
-    ui->doubleSpinBox_step->setValue(service->axisJogStep(m_axis));
-    ui->spinBox_count->setValue(service->axisJogCount(m_axis));
-    ui->spinBox_delay->setValue(service->axisJogDelay(m_axis));
+    ui->doubleSpinBox_step->setValue(service->axisJogStep(axis()));
+    ui->spinBox_count->setValue(service->axisJogCount(axis()));
+    ui->spinBox_delay->setValue(service->axisJogDelay(axis()));
 }
 
 void JogParamWidget::on_pushButton_confirm_clicked()
@@ -66,7 +54,7 @@ void JogParamWidget::on_pushButton_confirm_clicked()
         return;
     }
 
-    emit SerialComDev::instance()->signal_setJogParams(m_axis, step, count, delay);
+    emit SerialComDev::instance()->signal_setJogParams(axis(), step, count, delay);
     close();
 }
 
@@ -75,14 +63,9 @@ void JogParamWidget::on_pushButton_restore_clicked()
     loadParams();
 }
 
-void JogParamWidget::changeEvent(QEvent *event)
+void JogParamWidget::retranslate()
 {
-    if (event->type() == QEvent::LanguageChange) {
-        // retranslateUi puts the form's "mm" back into the unit label.
-        ui->retranslateUi(this);
-        applyUnit();
-    }
-    ParamPopup::changeEvent(event);
+    ui->retranslateUi(this);
 }
 
 void JogParamWidget::emitDeactivated()
@@ -92,5 +75,5 @@ void JogParamWidget::emitDeactivated()
 
 void JogParamWidget::applyUnit()
 {
-    ui->label_stepUnit->setText(m_unit);
+    ui->label_stepUnit->setText(unit());
 }

@@ -17,9 +17,6 @@ public:
     explicit JogParamWidget(QWidget *parent = nullptr);
     ~JogParamWidget() override;
 
-    void setAxis(int axis);
-    int axis() const { return m_axis; }
-    void setUnit(const QString &unit);
     // Keeps only the travel length maxPos - minPos.
     void setPosRange(double minPos, double maxPos);
     void loadParams() override;
@@ -35,14 +32,12 @@ private slots:
     void on_pushButton_restore_clicked();
 
 protected:
-    void changeEvent(QEvent *event) override;
     void emitDeactivated() override;
+    void retranslate() override;
+    void applyUnit() override;
 
 private:
-    void applyUnit();
 
     Ui::JogParamWidget *ui;
-    int m_axis = 0;
-    QString m_unit = QStringLiteral("mm");
     double m_travel = 0;
 };

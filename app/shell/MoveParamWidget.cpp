@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QEvent>
 
 MoveParamWidget::MoveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::MoveParamWidget)
 {
@@ -17,17 +16,6 @@ MoveParamWidget::MoveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new U
 MoveParamWidget::~MoveParamWidget()
 {
     delete ui;
-}
-
-void MoveParamWidget::setAxis(int axis)
-{
-    m_axis = axis;
-}
-
-void MoveParamWidget::setUnit(const QString &unit)
-{
-    m_unit = unit;
-    applyUnit();
 }
 
 void MoveParamWidget::setPosRange(double minPos, double maxPos)
@@ -49,9 +37,9 @@ void MoveParamWidget::setMaxAcc(double maxAcc)
 void MoveParamWidget::loadParams()
 {
     SerialComDev *service = SerialComDev::instance();
-    const double target = service->axisTargetPos(m_axis);
-    const double speed = service->axisSpeed(m_axis);
-    const double acc = service->axisAcceleration(m_axis);
+    const double target = service->axisTargetPos(axis());
+    const double speed = service->axisSpeed(axis());
+    const double acc = service->axisAcceleration(axis());
     // setValue also rewrites a field whose text was left half edited.
     ui->doubleSpinBox_disp->setValue(target);
     ui->doubleSpinBox_speed->setValue(speed);
@@ -86,8 +74,8 @@ void MoveParamWidget::on_pushButton_confirm_clicked()
 
     // Queued to the service's thread, served in this order.
     SerialComDev *service = SerialComDev::instance();
-    emit service->signal_setAbsoluteDispParams(m_axis, pos);
-    emit service->signal_setSpeedParams(m_axis, acc, speed);
+    emit service->signal_setAbsoluteDispParams(axis(), pos);
+    emit service->signal_setSpeedParams(axis(), acc, speed);
     close();
 }
 
@@ -96,14 +84,9 @@ void MoveParamWidget::on_pushButton_restore_clicked()
     loadParams();
 }
 
-void MoveParamWidget::changeEvent(QEvent *event)
+void MoveParamWidget::retranslate()
 {
-    if (event->type() == QEvent::LanguageChange) {
-        // retranslateUi puts the form's "mm" back into the unit labels.
-        ui->retranslateUi(this);
-        applyUnit();
-    }
-    ParamPopup::changeEvent(event);
+    ui->retranslateUi(this);
 }
 
 void MoveParamWidget::emitDeactivated()
@@ -113,7 +96,7 @@ void MoveParamWidget::emitDeactivated()
 
 void MoveParamWidget::applyUnit()
 {
-    ui->label_posUnit->setText(m_unit);
-    ui->label_speedUnit->setText(UnitText::speed(m_unit));
-    ui->label_accUnit->setText(UnitText::acceleration(m_unit));
+    ui->label_posUnit->setText(unit());
+    ui->label_speedUnit->setText(UnitText::speed(unit()));
+    ui->label_accUnit->setText(UnitText::acceleration(unit()));
 }

@@ -17,10 +17,6 @@ public:
     explicit MoveParamWidget(QWidget *parent = nullptr);
     ~MoveParamWidget() override;
 
-    void setAxis(int axis);
-    int axis() const { return m_axis; }
-    // "mm", "°", ...: the unit labels show it, "%1/s" and "%1/s²".
-    void setUnit(const QString &unit);
     void setPosRange(double minPos, double maxPos);
     void setMaxSpeed(double maxSpeed);
     void setMaxAcc(double maxAcc);
@@ -34,15 +30,13 @@ private slots:
     void on_pushButton_restore_clicked();
 
 protected:
-    void changeEvent(QEvent *event) override;
     void emitDeactivated() override;
+    void retranslate() override;
+    void applyUnit() override;
 
 private:
-    void applyUnit();
 
     Ui::MoveParamWidget *ui;
-    int m_axis = 0;
-    QString m_unit = QStringLiteral("mm");
     double m_minPos = 0;
     double m_maxPos = 0;
     double m_maxSpeed = 0;

@@ -19,6 +19,21 @@ void ParamPopup::showMessage(const QString &text)
         activateWindow();
 }
 
+void ParamPopup::setUnit(const QString &unit)
+{
+    m_unit = unit;
+    applyUnit();
+}
+
+void ParamPopup::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        applyUnit();
+    }
+    StyledWidget::changeEvent(event);
+}
+
 bool ParamPopup::event(QEvent *event)
 {
     switch (event->type()) {
