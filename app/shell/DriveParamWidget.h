@@ -40,7 +40,6 @@ protected:
     void applyUnit() override;
 
 private:
-
     Ui::DriveParamWidget *ui;
     double m_travel = 0;
     double m_maxSpeed = 0;

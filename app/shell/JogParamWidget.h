@@ -37,7 +37,6 @@ protected:
     void applyUnit() override;
 
 private:
-
     Ui::JogParamWidget *ui;
     double m_travel = 0;
 };

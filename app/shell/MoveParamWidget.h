@@ -35,7 +35,6 @@ protected:
     void applyUnit() override;
 
 private:
-
     Ui::MoveParamWidget *ui;
     double m_minPos = 0;
     double m_maxPos = 0;
