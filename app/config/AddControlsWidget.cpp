@@ -56,27 +56,14 @@ bool AddControlsWidget::loadModelsFile(const QString &path)
 void AddControlsWidget::updateModelList()
 {
     ui->comboBox_models->clear();
-    if (ui->pushButton_lineControl->isChecked())
-        ui->comboBox_models->addItems(m_catalogue.lineModels());
-    else if (ui->pushButton_rotationControl->isChecked())
-        ui->comboBox_models->addItems(m_catalogue.rotationModels());
-    else if (ui->pushButton_angularControl->isChecked())
-        ui->comboBox_models->addItems(m_catalogue.angularModels());
-    else
-        ui->comboBox_models->addItems(m_catalogue.liftingModels());
+    ui->comboBox_models->addItems(m_catalogue.modelsOfType(selectedStageType()));
 }
 
 int AddControlsWidget::selectedStageType() const
 {
-    if (ui->pushButton_lineControl->isChecked())
-        return StageCatalogue::Linear;
-    if (ui->pushButton_rotationControl->isChecked())
-        return StageCatalogue::Rotation;
-    if (ui->pushButton_angularControl->isChecked())
-        return StageCatalogue::Angular;
-    if (ui->pushButton_liftingControl->isChecked())
-        return StageCatalogue::Lifting;
-    return StageCatalogue::Linear;
+    // The buttons carry their type codes as ids in the exclusive group.
+    const int type = m_typeGroup->checkedId();
+    return type < 0 ? int(StageCatalogue::Linear) : type;
 }
 
 void AddControlsWidget::on_pushButton_close_clicked()

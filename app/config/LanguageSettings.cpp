@@ -63,7 +63,7 @@ void LanguageSettings::setDefaultFolders(const QString &programFolder, const QSt
 
 QString LanguageSettings::translationPath() const
 {
-    return m_programFolder + QStringLiteral("/velmo_en_US.qm");
+    return m_programFolder + QLatin1Char('/') + translationFileName();
 }
 
 bool LanguageSettings::programFolderWritable() const

@@ -33,6 +33,8 @@ public:
     bool writeLanguage(int language) const;
 
     static QString fileName() { return QStringLiteral("appConfig.ini"); }
+    // The English catalogue's name beside the program.
+    static QString translationFileName() { return QStringLiteral("velmo_en_US.qm"); }
 
 private:
     bool programFolderWritable() const;

@@ -1,5 +1,7 @@
 #include "AppResources.h"
 
+#include "LanguageSettings.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
@@ -38,7 +40,8 @@ QString styleSheet()
 
 bool loadEnglish(QTranslator &translator)
 {
-    return translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"))
+    return translator.load(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                           + LanguageSettings::translationFileName())
         || translator.load(QStringLiteral(":/i18n/velmo_en_US.qm"));
 }
 

@@ -48,8 +48,8 @@ int main(int argc, char *argv[])
     // The tour chooses its language in the options dialog, as a user does;
     // a settings folder of its own keeps it from the program's stored choice.
     QTemporaryDir settingsFolder;
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"),
-                settingsFolder.filePath(QStringLiteral("velmo_en_US.qm")));
+    QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + LanguageSettings::translationFileName(),
+                settingsFolder.filePath(LanguageSettings::translationFileName()));
     LanguageSettings::setDefaultFolders(settingsFolder.path(), settingsFolder.filePath(QStringLiteral("user")));
     VelmoWidget window;
     window.move(0, 0);

@@ -16,8 +16,8 @@ public:
     explicit IsolatedSettings(bool withTranslation = true)
     {
         if (withTranslation)
-            QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/velmo_en_US.qm"),
-                        programFolder() + QStringLiteral("/velmo_en_US.qm"));
+            QFile::copy(LanguageSettings(QCoreApplication::applicationDirPath(), QString()).translationPath(),
+                        LanguageSettings(programFolder(), QString()).translationPath());
         LanguageSettings::setDefaultFolders(programFolder(), userFolder());
     }
     ~IsolatedSettings() { LanguageSettings::setDefaultFolders(QString(), QString()); }
