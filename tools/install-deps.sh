@@ -11,6 +11,7 @@ packages=(
     libqwt-qt5-dev
     umockdev libumockdev0 libumockdev-dev
     python3
+    doxygen mono-mcs mono-runtime poppler-utils
 )
 packages+=("$@")
 
