@@ -3,6 +3,7 @@
 
 #include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "HelpWidget.h"
 #include "Heart.h"
 #include "MyBorderContainer.h"
 #include "OptionsWidget.h"
@@ -95,6 +96,7 @@ VelmoWidget::VelmoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::VelmoWid
     m_addControlsWidget = new AddControlsWidget(this);
     connect(m_addControlsWidget, &AddControlsWidget::signal_addControl, this,
             qOverload<QString, int, VelmoDevParam, bool>(&VelmoWidget::slot_addControl));
+    m_helpWidget = new HelpWidget(this);
     // Building the options dialog applies the stored language.
     m_optionsWidget = new OptionsWidget(this);
     m_connectionWidget = new ConnectionWidget(this);
@@ -388,6 +390,7 @@ void VelmoWidget::slot_devConnected()
         }
         slot_showTipMessage(tr("初始化轴，读取参数错误(%1)！").arg(result));
     }
+    m_helpWidget->setEmbeddedVersion(service->getDevSoftVersion());
     m_heart->startHeart();
     if (service->getRockerEnable() > 0) {
         ui->radioButton_Rocker->setChecked(true);
@@ -476,7 +479,8 @@ void VelmoWidget::on_pushButton_close_clicked()
 
 void VelmoWidget::on_pushButton_help_clicked()
 {
-    // The help dialog attaches here.
+    centreOverThis(m_helpWidget);
+    m_helpWidget->show();
 }
 
 void VelmoWidget::on_pushButton_connect_clicked()

@@ -13,6 +13,7 @@
 class AddControlsWidget;
 class ConnectionWidget;
 class Heart;
+class HelpWidget;
 class MyBorderContainer;
 class OptionsWidget;
 class PlaceholderWidget;
@@ -56,6 +57,7 @@ public:
     AddControlsWidget *addControlsWidget() const { return m_addControlsWidget; }
     OptionsWidget *optionsWidget() const { return m_optionsWidget; }
     ConnectionWidget *connectionWidget() const { return m_connectionWidget; }
+    HelpWidget *helpWidget() const { return m_helpWidget; }
     SerialPortChangeFilter *portChangeFilter() const { return m_portFilter; }
     Heart *heart() const { return m_heart.data(); }
 
@@ -105,6 +107,7 @@ private:
     MyBorderContainer *m_border = nullptr;
     PlaceholderWidget *m_placeholder = nullptr;
     AddControlsWidget *m_addControlsWidget = nullptr;
+    HelpWidget *m_helpWidget = nullptr;
     OptionsWidget *m_optionsWidget = nullptr;
     ConnectionWidget *m_connectionWidget = nullptr;
     SerialPortChangeFilter *m_portFilter = nullptr;

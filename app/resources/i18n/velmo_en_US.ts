@@ -317,6 +317,10 @@
         <source>了解更多详细信息</source>
         <translation>Learn more</translation>
     </message>
+    <message>
+        <source>velmo 台式步进电机控制软件，问题与建议请见项目主页。</source>
+        <translation>velmo desktop stepper-motor software. Questions and suggestions: see the project page.</translation>
+    </message>
 </context>
 <context>
     <name>JogParamWidget</name>
