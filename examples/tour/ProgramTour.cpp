@@ -2,6 +2,7 @@
 
 #include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "HelpWidget.h"
 #include "MotionChartWindow.h"
 #include "OptionsWidget.h"
 #include "SerialComDev.h"
@@ -232,6 +233,17 @@ bool ProgramTour::optionsSteps()
     return !options->isVisible();
 }
 
+bool ProgramTour::helpStep()
+{
+    HelpWidget *help = m_window->helpWidget();
+    click(m_window, "pushButton_help");
+    if (!waitUntil([&] { return help->isVisible(); }, 5000))
+        return false;
+    const bool shot = shoot(QStringLiteral("30-help"));
+    click(help, "pushButton_close");
+    return shot && !help->isVisible();
+}
+
 bool ProgramTour::step(const QString &what, const std::function<bool()> &action)
 {
     if (!m_error.isEmpty())
@@ -310,6 +322,7 @@ bool ProgramTour::run()
     if (m_window->maxAxisCount() >= 3 && m_window->controlWidgets().size() == 2)
         step(QStringLiteral("adding the third axis by hand failed"), [&] { return addAxisSteps(); });
     step(QStringLiteral("the options dialog failed"), [&] { return optionsSteps(); });
+    step(QStringLiteral("the help dialog failed"), [&] { return helpStep(); });
     if (SetPlugged plug = virtualPlug()) {
         step(QStringLiteral("the unplugged controller was not reported"), [&] {
             const int id = SerialComDev::currentDevId();

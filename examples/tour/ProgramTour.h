@@ -40,6 +40,7 @@ private:
     bool addAxisSteps();
     bool optionsSteps();
     bool chartStep();
+    bool helpStep();
 
     VelmoWidget *m_window;
     QDir m_output;
