@@ -1,28 +1,136 @@
-/*
- * velmoLibrary: host library for velmo desktop stepper-motor controllers.
+/**
+ * @file velmoLibrary.h
+ * @brief velmoLibrary: host library for velmo desktop stepper-motor controllers.
  *
  * Plain C interface. A host lists the controllers on the USB bus, registers
  * and opens one by its device id, then runs commands; every command is one
  * request/reply exchange with the controller (the motor parameter block is a
- * fixed series of them). Calling order:
+ * fixed series of them).
  *
+ * @par Calling order
+ * @code
  *   listKXMotorControlerDevices -> addDev -> openKXDevice -> commands
  *   -> closeKXDevice -> removeDev
+ * @endcode
+ * A host without a Qt application of its own may call libraryInit() first and
+ * libraryDeInit() last.
  *
+ * @par Device ids, axes and units
  * Device id: the controller's USB port path written as decimal digits and read
  * as a number (root port 1, hub port 4 gives 14). Axis numbers are zero-based.
  * Positions, speeds and accelerations are in the axis's own unit (mm or
  * degrees) and are passed through unscaled.
  *
- * Results: 0 (or the value read) on success; -1 the request was not sent
+ * @par Results
+ * 0 (or the value read) on success; -1 the request was not sent
  * (unknown or closed id, incomplete write); -2 no valid reply (nothing within
  * 200 ms, refused by the controller, wrong length or bad checksum); -3 caller
  * buffer too small or null; -100 null record pointer, nothing sent. The motor
- * parameter block reports the failing step instead (see setMotorParams).
+ * parameter block reports the failing step instead (see setMotorParams()).
+ * The codes are listed in @ref results.
  *
- * Threads: exports may be called from any thread, but at most one call per
+ * @par Threads
+ * Exports may be called from any thread, but at most one call per
  * controller at a time. The library keeps no pointer to caller memory after a
  * call returns and never hands out memory the caller must free.
+ */
+
+/**
+ * @mainpage velmoLibrary API reference
+ *
+ * The plain C interface of the host library for velmo desktop stepper-motor
+ * controllers: one header, velmoLibrary.h, and one library
+ * (`libvelmoLibrary.so` on Linux, `velmoLibrary.dll` on Windows).
+ *
+ * - velmoLibrary.h: the calling order, device ids, units, results and the
+ *   threading rule.
+ * - @ref results "Result codes": what the exports return.
+ * - The exports by topic: @ref registry, @ref motion, @ref parameters,
+ *   @ref jog, @ref cycle, @ref trigger, @ref compensation, @ref identity,
+ *   @ref joystick, @ref motorblock; the macros in @ref macros.
+ *
+ * A host lists the controllers, registers and opens one, runs its commands,
+ * then closes and unregisters it:
+ * @code{.c}
+ * int ids[8];
+ * if (listKXMotorControlerDevices(ids, 8) > 0) {
+ *     addDev(ids[0]);
+ *     if (openKXDevice(ids[0]) == 0) {
+ *         int status = 0;
+ *         double position = getCurrentPos(ids[0], 0, &status);
+ *         closeKXDevice(ids[0]);
+ *     }
+ *     removeDev(ids[0]);
+ * }
+ * @endcode
+ * At most one call per controller may run at a time; different controllers
+ * may be used from different threads.
+ */
+
+/**
+ * @defgroup results Result codes
+ * @brief What the exports return.
+ *
+ * The codes are plain integers (no declarations exist for them):
+ *
+ * | Code | Meaning |
+ * |------|---------|
+ * | 0    | success (a getter returns the value read instead) |
+ * | -1   | the request was not sent: unknown or closed device id, incomplete write |
+ * | -2   | no valid reply: nothing within 200 ms, refused by the controller, wrong length or bad checksum |
+ * | -3   | caller buffer too small or null (texts, compensation tables) |
+ * | -100 | null record pointer; nothing was sent |
+ *
+ * Getters of a number return -1 or -2 in the value's type on failure, which
+ * cannot be told from a genuine -1 or -2 reading; getTargetPos(),
+ * getCurrentPos() and getTriggerStep() report success separately.
+ *
+ * The motor parameter block (setMotorParams(), getMotorParams()) reports the
+ * failing step: for field k (1 = modelName .. 23 = maxRockerSpeed) -(2k-1)
+ * when its request was not sent and -2k when it got no valid reply; -60 / -61
+ * for the closing step of setMotorParams().
+ *
+ * @defgroup macros Export macros
+ * @brief Linkage and calling convention of the exports.
+ *
+ * @defgroup registry Discovery and registry
+ * @brief Library start-up, listing controllers, registering and opening them.
+ *
+ * @defgroup motion Motion and axis state
+ * @brief Moves, homing, continuous drive, the enable switch, positions and the running state.
+ *
+ * @defgroup parameters Axis parameters
+ * @brief Speed, acceleration, relative mode and the unit type of an axis.
+ *
+ * Setters return 0 / -1 / -2. Getters return the value, or -1 / -2 in the
+ * value's type on failure (indistinguishable from a genuine -1 or -2).
+ *
+ * @defgroup jog Jog
+ * @brief Jog sequences: a number of equal steps with a pause between them.
+ *
+ * @defgroup cycle Cycle
+ * @brief Cycle sequences: out-and-back strokes with a pause at each end.
+ *
+ * @defgroup trigger Trigger
+ * @brief Trigger input and output of an axis.
+ *
+ * @defgroup compensation Position compensation
+ * @brief Compensation tables of up to 10 points per direction.
+ *
+ * @defgroup identity Identity texts and axis count
+ * @brief Model names, serial numbers, firmware version and the number of axes.
+ *
+ * Text fields travel as 32 bytes. Setters copy `length` bytes (at most 32; a
+ * negative length or a null text sends an empty field) and return 0 / -1 / -2.
+ * Getters need a buffer of at least 32 bytes and receive exactly 32 bytes,
+ * not terminated when all are used: 0 / -1 / -2, -3 when size < 32 (the
+ * request was sent, its reply is not awaited) or buffer is null (nothing sent).
+ *
+ * @defgroup joystick Joystick
+ * @brief The controller's joystick ("rocker"): enable switch and speed level.
+ *
+ * @defgroup motorblock Motor parameter block and ID chip
+ * @brief The 23-field parameter block kept on a stage's ID chip.
  */
 #ifndef VELMO_LIBRARY_H
 #define VELMO_LIBRARY_H
@@ -30,6 +138,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* On Windows the exports use __cdecl and are imported from velmoLibrary.dll;
+ * the library's own build defines VELMO_LIBRARY_BUILD to export them. */
 #if defined(_WIN32)
 #  define VELMO_CALL __cdecl
 #  if defined(VELMO_LIBRARY_BUILD)
@@ -38,7 +148,13 @@
 #    define VELMO_API __declspec(dllimport)
 #  endif
 #else
+/** @ingroup macros
+ * @brief Calling convention of every export: `__cdecl` on Windows, the
+ * platform's C convention elsewhere (empty). */
 #  define VELMO_CALL
+/** @ingroup macros
+ * @brief Linkage of every export: `__declspec(dllexport)` /
+ * `__declspec(dllimport)` on Windows, default symbol visibility elsewhere. */
 #  define VELMO_API __attribute__((visibility("default")))
 #endif
 
@@ -48,61 +164,80 @@ extern "C" {
 
 /* ---------------------------------------------------------------- records */
 
-/* Running state of one axis, filled by getRuningState. Flags hold 0 or 1. */
+/**
+ * @ingroup motion
+ * @brief Running state of one axis, filled by getRuningState(). Flags hold 0 or 1.
+ *
+ * 24 bytes: nine 16-bit flags, 2 bytes of padding, then the 32-bit jog index
+ * at offset 20.
+ */
 typedef struct MotorStageState {
-    uint16_t isCanRun;        /* the axis accepts a motion command (status bit 3) */
-    uint16_t isStop;          /* stopped (bit 0) */
-    uint16_t isEnable;        /* motor enabled (bit 1) */
-    uint16_t isHome;          /* homed (bit 2) */
-    uint16_t isLeftLimit;     /* negative limit reached (bit 4) */
-    uint16_t isRightLimit;    /* positive limit reached (bit 5) */
-    uint16_t isNegLimitFault; /* negative limit sensor failure (bit 6) */
-    uint16_t isPosLimitFault; /* positive limit sensor failure (bit 8) */
-    uint16_t isHomeFault;     /* home sensor failure (bit 7) */
-    int32_t currentJog;       /* current jog step index, 0 when no jog runs */
+    uint16_t isCanRun;        /**< the axis accepts a motion command (status bit 3) */
+    uint16_t isStop;          /**< stopped (bit 0) */
+    uint16_t isEnable;        /**< motor enabled (bit 1) */
+    uint16_t isHome;          /**< homed (bit 2) */
+    uint16_t isLeftLimit;     /**< negative limit reached (bit 4) */
+    uint16_t isRightLimit;    /**< positive limit reached (bit 5) */
+    uint16_t isNegLimitFault; /**< negative limit sensor failure (bit 6) */
+    uint16_t isPosLimitFault; /**< positive limit sensor failure (bit 8) */
+    uint16_t isHomeFault;     /**< home sensor failure (bit 7) */
+    int32_t currentJog;       /**< current jog step index, 0 when no jog runs */
 } MotorStageState;
 
-/* Joystick ("rocker") record of a controller, filled by getRockerInfo. */
+/**
+ * @ingroup joystick
+ * @brief Joystick ("rocker") record of a controller, filled by getRockerInfo(). 4 bytes.
+ */
 typedef struct CONTROLER_STATE {
-    uint8_t rockerEnabled; /* 0 or 1 */
-    uint8_t reserved;      /* never written by the library */
-    uint16_t rockerSpeed;  /* speed level */
+    uint8_t rockerEnabled; /**< 0 or 1 */
+    uint8_t reserved;      /**< never written by the library */
+    uint16_t rockerSpeed;  /**< speed level */
 } CONTROLER_STATE;
 
-/* Motor parameter block of one axis, as kept on the stage's ID chip. */
+/**
+ * @ingroup motorblock
+ * @brief Motor parameter block of one axis, as kept on the stage's ID chip.
+ *
+ * 168 bytes in natural alignment: 4 bytes of padding follow `pulse` and
+ * `modifyDate` so that the doubles after them sit at multiples of 8.
+ */
 typedef struct MotorParams {
-    char modelName[32];      /* stage model name, not terminated when full */
-    char serialNumber[32];   /* serial number, not terminated when full */
-    uint32_t pulse;          /* pulses per motor revolution */
-    double helicalPitch;     /* lead-screw pitch, travel per revolution */
-    double restoreSpeed;     /* homing speed */
-    int16_t motorType;       /* stage type index */
-    int16_t pLimitPolarity;  /* positive limit sensor polarity */
-    int16_t nLimitPolarity;  /* negative limit sensor polarity */
-    int16_t zeroPolarity;    /* home sensor polarity */
-    int16_t direction;       /* motion direction */
-    int16_t limitDirection;  /* limit direction */
-    int16_t unitType;        /* unit type index (mm, degrees) */
-    char optOrder[10];       /* optical sensor order; the controller keeps 4 bytes */
-    double maxSpeed;         /* maximum speed */
-    double maxAcc;           /* maximum acceleration */
-    double minPos;           /* travel limit, negative end */
-    double maxPos;           /* travel limit, positive end */
-    int16_t zoptWidth;       /* width of the home optical sensor */
-    int16_t optNum;          /* number of optical sensors */
-    int16_t returnTrip;      /* backlash in pulses */
-    int16_t motorPhase;      /* number of motor phases */
-    uint32_t modifyDate;     /* date of the last change, as a number */
-    double maxRockerSpeed;   /* maximum joystick speed */
+    char modelName[32];      /**< stage model name, not terminated when full */
+    char serialNumber[32];   /**< serial number, not terminated when full */
+    uint32_t pulse;          /**< pulses per motor revolution */
+    double helicalPitch;     /**< lead-screw pitch, travel per revolution */
+    double restoreSpeed;     /**< homing speed */
+    int16_t motorType;       /**< stage type index */
+    int16_t pLimitPolarity;  /**< positive limit sensor polarity */
+    int16_t nLimitPolarity;  /**< negative limit sensor polarity */
+    int16_t zeroPolarity;    /**< home sensor polarity */
+    int16_t direction;       /**< motion direction */
+    int16_t limitDirection;  /**< limit direction */
+    int16_t unitType;        /**< unit type index (mm, degrees) */
+    char optOrder[10];       /**< optical sensor order; the controller keeps 4 bytes */
+    double maxSpeed;         /**< maximum speed */
+    double maxAcc;           /**< maximum acceleration */
+    double minPos;           /**< travel limit, negative end */
+    double maxPos;           /**< travel limit, positive end */
+    int16_t zoptWidth;       /**< width of the home optical sensor */
+    int16_t optNum;          /**< number of optical sensors */
+    int16_t returnTrip;      /**< backlash in pulses */
+    int16_t motorPhase;      /**< number of motor phases */
+    uint32_t modifyDate;     /**< date of the last change, as a number */
+    double maxRockerSpeed;   /**< maximum joystick speed */
 } MotorParams;
 
-/* One position-compensation point; a table holds at most 10 per direction. */
+/**
+ * @ingroup compensation
+ * @brief One position-compensation point; a table holds at most 10 per direction.
+ */
 typedef struct PosConpenPoint {
-    double expectPos; /* commanded position */
-    double actualPos; /* position actually reached */
+    double expectPos; /**< commanded position */
+    double actualPos; /**< position actually reached */
 } PosConpenPoint;
 
-/* The records' layout is part of the binary interface; pin it on x86-64. */
+/* The records' layout is part of the binary interface; pin it on x86-64.
+ * VELMO_LAYOUT_CHECK is local to this block. */
 #if defined(__x86_64__) || defined(_M_X64)
 #  if defined(__cplusplus)
 #    define VELMO_LAYOUT_CHECK(cond, name) static_assert(cond, #name)
@@ -133,190 +268,676 @@ VELMO_LAYOUT_CHECK(offsetof(MotorParams, maxRockerSpeed) == 160, params_rocker);
 #endif
 
 /* ------------------------------------------------- lifecycle and registry */
+/** @addtogroup registry
+ * @{ */
 
-/* Gives a host without a Qt application the application object the library
- * needs, runs its event loop once and returns its exit code (0). Repeated
- * calls reuse the existing application object. */
+/**
+ * @brief Gives a host without a Qt application the application object the
+ * library needs.
+ *
+ * Runs its event loop once and returns its exit code. Repeated calls reuse the
+ * existing application object. A host that already has a Qt application does
+ * not need to call it; its application object and event loop are left alone.
+ * @return 0.
+ */
 VELMO_API int VELMO_CALL libraryInit(void);
 
-/* Deletes the application object created by libraryInit, if any. */
+/**
+ * @brief Deletes the application object created by libraryInit(), if any.
+ *
+ * An application object of the host's own is left alone. The library also
+ * deletes its own application object when the program exits, so the call is
+ * optional.
+ */
 VELMO_API void VELMO_CALL libraryDeInit(void);
 
-/* Lists the controllers on the bus: writes up to `capacity` device ids into
- * `ids` (nothing when ids is null or capacity <= 0) and returns how many
- * controllers were found, which may exceed the capacity. */
+/**
+ * @brief Lists the controllers on the bus.
+ *
+ * Writes up to `capacity` device ids into `ids`; nothing is written when ids
+ * is null or capacity <= 0.
+ * @param[out] ids      room for `capacity` device ids, or null to only count
+ * @param[in]  capacity number of ids that fit in `ids`
+ * @return How many controllers were found, which may exceed the capacity.
+ */
 VELMO_API int VELMO_CALL listKXMotorControlerDevices(int *ids, int capacity);
 
-/* Registers a device id (closed). An id with an open channel is closed first.
- * Returns 0. */
+/**
+ * @brief Registers a device id (closed).
+ *
+ * An id with an open channel is closed first.
+ * @param[in] id device id from listKXMotorControlerDevices()
+ * @return 0.
+ */
 VELMO_API int VELMO_CALL addDev(int id);
 
-/* Opens the controller with this id (one retry on failure) and starts its
- * reader. An already open channel of the id is closed first.
- * Returns 0 open, -1 the controller failed to open, -2 the id is not registered. */
+/**
+ * @brief Opens the controller with this id and starts its reader.
+ *
+ * Tries once more when the first attempt fails. An already open channel of the
+ * id is closed first.
+ * @param[in] id registered device id
+ * @return 0 open, -1 the controller failed to open, -2 the id is not registered.
+ */
 VELMO_API int VELMO_CALL openKXDevice(int id);
 
-/* Closes the id's channel; the id stays registered.
- * Returns 0, or -1 when the id has no open channel. */
+/**
+ * @brief Closes the id's channel; the id stays registered.
+ * @param[in] id device id
+ * @return 0, or -1 when the id has no open channel.
+ */
 VELMO_API int VELMO_CALL closeKXDevice(int id);
 
-/* Closes the id if open and unregisters it. Returns the entries removed (0 or 1). */
+/**
+ * @brief Closes the id if open and unregisters it.
+ * @param[in] id device id
+ * @return The entries removed (0 or 1).
+ */
 VELMO_API int VELMO_CALL removeDev(int id);
 
-/* ------------------------------------------------- motion and axis state */
+/** @} */
 
-/* Starts a positioning move to the target position (or by the relative
- * displacement when relative mode is on). 0 / -1 / -2. */
+/* ------------------------------------------------- motion and axis state */
+/** @addtogroup motion
+ * @{ */
+
+/**
+ * @brief Starts a positioning move to the target position (or by the
+ * relative displacement when relative mode is on).
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return 0, -1 not sent, -2 no valid reply (also when the controller refuses:
+ *         axis disabled or already running).
+ */
 VELMO_API int VELMO_CALL startMove(int id, int axis);
-/* Stops any motion of the axis. 0 / -1 / -2. */
+/**
+ * @brief Stops any motion of the axis; it brakes at its acceleration.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL stopRuning(int id, int axis);
-/* Starts homing. 0 / -1 / -2. */
+/**
+ * @brief Starts homing.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL home(int id, int axis);
-/* Starts a jog sequence; direction 1 positive, 2 negative. 0 / -1 / -2. */
+/**
+ * @ingroup jog
+ * @brief Starts a jog sequence with the axis's jog step, delay and count.
+ * @param[in] id        device id of an open controller
+ * @param[in] axis      zero-based axis number
+ * @param[in] direction 1 positive, 2 negative
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL startJog(int id, int axis, int direction);
-/* Starts continuous driving; direction 1 positive, 2 negative. 0 / -1 / -2. */
+/**
+ * @brief Starts continuous driving until stopRuning() (in relative mode, by
+ * the relative displacement).
+ * @param[in] id        device id of an open controller
+ * @param[in] axis      zero-based axis number
+ * @param[in] direction 1 positive, 2 negative
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL startDrive(int id, int axis, int direction);
-/* Starts a back-and-forth cycle sequence; direction 1 or 2. 0 / -1 / -2. */
+/**
+ * @ingroup cycle
+ * @brief Starts a back-and-forth cycle sequence with the axis's cycle
+ * displacement, count and delay.
+ * @param[in] id        device id of an open controller
+ * @param[in] axis      zero-based axis number
+ * @param[in] direction 1 positive, 2 negative
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL startCircle(int id, int axis, int direction);
-/* Enables (1) or disables (0) the motor; the value is passed through. 0 / -1 / -2. */
+/**
+ * @brief Enables or disables the motor.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] enable 1 enable, 0 disable; the value is passed through
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setMotorEnable(int id, int axis, int enable);
-/* Sets the target position of the next absolute move. 0 / -1 / -2. */
+/**
+ * @brief Sets the target position of the next absolute move.
+ * @param[in] id       device id of an open controller
+ * @param[in] axis     zero-based axis number
+ * @param[in] position target in the axis's unit
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setTargetPos(int id, int axis, double position);
-/* Returns the target position; *ok (may be null) is 1 on success, 0 on
- * failure, when -1.0 (not sent) or -2.0 (no valid reply) is returned. */
+/**
+ * @brief Reads the target position.
+ * @param[in]  id   device id of an open controller
+ * @param[in]  axis zero-based axis number
+ * @param[out] ok   receives 1 on success, 0 on failure; may be null
+ * @return The target position; -1.0 when not sent, -2.0 without a valid reply.
+ */
 VELMO_API double VELMO_CALL getTargetPos(int id, int axis, char *ok);
-/* Returns the current position; *status (may be null) is 0 on success, -1
- * when not sent, -2 without a valid reply; 0.0 is returned on failure. */
+/**
+ * @brief Reads the current position.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] status receives 0 on success, -1 when not sent, -2 without a
+ *                    valid reply; may be null
+ * @return The current position, or 0.0 on failure.
+ */
 VELMO_API double VELMO_CALL getCurrentPos(int id, int axis, int *status);
-/* Fills *state with the axis's running state. 0 / -1 / -2 (record untouched
- * on failure); -100 when state is null (nothing sent). */
+/**
+ * @brief Fills a record with the axis's running state.
+ * @param[in]  id    device id of an open controller
+ * @param[in]  axis  zero-based axis number
+ * @param[out] state the record to fill; untouched on failure
+ * @return 0, -1 not sent, -2 no valid reply; -100 when state is null (nothing sent).
+ */
 VELMO_API int VELMO_CALL getRuningState(int id, int axis, MotorStageState *state);
-/* Returns the current jog step index, -1 / -2 on failure. */
+/**
+ * @ingroup jog
+ * @brief Reads the current jog step index (1..n while a jog runs, 0 after).
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The index, or -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getJogIndex(int id, int axis);
-/* Returns the current cycle index, -1 / -2 on failure. */
+/**
+ * @ingroup cycle
+ * @brief Reads the current cycle index (1..n while a cycle runs, 0 after).
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The index, or -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getCircleIndex(int id, int axis);
+
+/** @} */
 
 /* ------------------------------------------------------ axis parameters */
 /* Setters return 0 / -1 / -2. Getters return the value, or -1 / -2 in the
  * value's type on failure (indistinguishable from a genuine -1 or -2). */
+/** @addtogroup parameters
+ * @{ */
 
-/* Motion speed (double). */
+/**
+ * @brief Sets the motion speed.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value speed in the axis's unit per second
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setSpeed(int id, int axis, double value);
+/**
+ * @brief Reads the motion speed.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The speed, or -1.0 / -2.0 on failure.
+ */
 VELMO_API double VELMO_CALL getSpeed(int id, int axis);
-/* Motion acceleration (double). */
+/**
+ * @brief Sets the motion acceleration.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value acceleration in the axis's unit per second squared
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setAcceleration(int id, int axis, double value);
+/**
+ * @brief Reads the motion acceleration.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The acceleration, or -1.0 / -2.0 on failure.
+ */
 VELMO_API double VELMO_CALL getAcceleration(int id, int axis);
-/* Relative displacement of a positioning move (double). */
+/**
+ * @brief Sets the relative displacement of a positioning move.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value displacement in the axis's unit, signed
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setRelativeDisp(int id, int axis, double value);
+/**
+ * @brief Reads the relative displacement.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The displacement, or -1.0 / -2.0 on failure.
+ */
 VELMO_API double VELMO_CALL getRelativeDisp(int id, int axis);
-/* Relative mode on (1) or off (0); low 16 bits sent. */
+/**
+ * @brief Switches relative mode on or off.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] enable 1 on, 0 off; low 16 bits sent
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setRelativeDispEnable(int id, int axis, int enable);
+/**
+ * @brief Reads the relative mode switch.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return 1 on, 0 off, or -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getRelativeDispEnable(int id, int axis);
-/* Displacement of one jog step (double). */
-VELMO_API int VELMO_CALL setJogStep(int id, int axis, double value);
-VELMO_API double VELMO_CALL getJogStep(int id, int axis);
-/* Pause between jog steps (32-bit integer). */
-VELMO_API int VELMO_CALL setJogDelay(int id, int axis, int value);
-VELMO_API int VELMO_CALL getJogDelay(int id, int axis);
-/* Number of jog steps (32-bit integer). */
-VELMO_API int VELMO_CALL setJogCount(int id, int axis, int value);
-VELMO_API int VELMO_CALL getJogCount(int id, int axis);
-/* Displacement of one cycle (double). */
-VELMO_API int VELMO_CALL setCircleDisp(int id, int axis, double value);
-VELMO_API double VELMO_CALL getCircleDisp(int id, int axis);
-/* Number of cycles (32-bit integer). */
-VELMO_API int VELMO_CALL setCircleCount(int id, int axis, int value);
-VELMO_API int VELMO_CALL getCircleCount(int id, int axis);
-/* Pause between cycles (32-bit integer). */
-VELMO_API int VELMO_CALL setCircleDelay(int id, int axis, int value);
-VELMO_API int VELMO_CALL getCircleDelay(int id, int axis);
-/* Trigger input enable (16-bit value, low 16 bits sent). */
-VELMO_API int VELMO_CALL setTriggerInEnable(int id, int axis, int value);
-VELMO_API int VELMO_CALL getTriggerInEnable(int id, int axis);
-/* Trigger output enable (16-bit value, low 16 bits sent). */
-VELMO_API int VELMO_CALL setTriggerOutEnable(int id, int axis, int value);
-VELMO_API int VELMO_CALL getTriggerOutEnable(int id, int axis);
-/* Trigger step (double). The getter returns the value and leaves *status
- * alone on success; on failure returns 0.0 and sets *status (may be null) to
- * -1 (not sent) or -2 (no valid reply). */
-VELMO_API int VELMO_CALL setTriggerStep(int id, int axis, double value);
-VELMO_API double VELMO_CALL getTriggerStep(int id, int axis, int *status);
-/* Unit type index of the axis (16-bit value). */
-VELMO_API int VELMO_CALL setMotorUnitType(int id, int axis, int unitType);
-VELMO_API int VELMO_CALL getMotorUnitType(int id, int axis);
+/** @} */
 
-/* Position compensation on or off: sends 1 when the low byte of `enable` is
- * non-zero, else 0. 0 / -1 / -2. */
+/** @addtogroup jog
+ * @{ */
+/**
+ * @brief Sets the displacement of one jog step.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value step in the axis's unit
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setJogStep(int id, int axis, double value);
+/**
+ * @brief Reads the displacement of one jog step.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The step, or -1.0 / -2.0 on failure.
+ */
+VELMO_API double VELMO_CALL getJogStep(int id, int axis);
+/**
+ * @brief Sets the pause between jog steps.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value pause in milliseconds (32-bit integer)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setJogDelay(int id, int axis, int value);
+/**
+ * @brief Reads the pause between jog steps.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The pause in milliseconds, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getJogDelay(int id, int axis);
+/**
+ * @brief Sets the number of jog steps.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value number of steps (32-bit integer, above 0)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setJogCount(int id, int axis, int value);
+/**
+ * @brief Reads the number of jog steps.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The count, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getJogCount(int id, int axis);
+/** @} */
+
+/** @addtogroup cycle
+ * @{ */
+/**
+ * @brief Sets the displacement of one cycle stroke.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value stroke in the axis's unit
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setCircleDisp(int id, int axis, double value);
+/**
+ * @brief Reads the displacement of one cycle stroke.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The stroke, or -1.0 / -2.0 on failure.
+ */
+VELMO_API double VELMO_CALL getCircleDisp(int id, int axis);
+/**
+ * @brief Sets the number of cycles.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value number of out-and-back cycles (32-bit integer, above 0)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setCircleCount(int id, int axis, int value);
+/**
+ * @brief Reads the number of cycles.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The count, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getCircleCount(int id, int axis);
+/**
+ * @brief Sets the pause at each end of a cycle stroke.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value pause in milliseconds (32-bit integer)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setCircleDelay(int id, int axis, int value);
+/**
+ * @brief Reads the pause at each end of a cycle stroke.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The pause in milliseconds, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getCircleDelay(int id, int axis);
+/** @} */
+
+/** @addtogroup trigger
+ * @{ */
+/**
+ * @brief Switches the trigger input on or off.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value 1 on, 0 off (16-bit value, low 16 bits sent)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setTriggerInEnable(int id, int axis, int value);
+/**
+ * @brief Reads the trigger input switch.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The 16-bit value, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getTriggerInEnable(int id, int axis);
+/**
+ * @brief Switches the trigger output on or off.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value 1 on, 0 off (16-bit value, low 16 bits sent)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setTriggerOutEnable(int id, int axis, int value);
+/**
+ * @brief Reads the trigger output switch.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The 16-bit value, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getTriggerOutEnable(int id, int axis);
+/**
+ * @brief Sets the trigger step.
+ * @param[in] id    device id of an open controller
+ * @param[in] axis  zero-based axis number
+ * @param[in] value step in the axis's unit
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setTriggerStep(int id, int axis, double value);
+/**
+ * @brief Reads the trigger step.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] status left alone on success; set to -1 (not sent) or -2 (no
+ *                    valid reply) on failure; may be null
+ * @return The step, or 0.0 on failure.
+ */
+VELMO_API double VELMO_CALL getTriggerStep(int id, int axis, int *status);
+/** @} */
+
+/** @addtogroup parameters
+ * @{ */
+/**
+ * @brief Sets the unit type index of the axis (0 mm, 1 degrees).
+ * @param[in] id       device id of an open controller
+ * @param[in] axis     zero-based axis number
+ * @param[in] unitType unit type index (16-bit value)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
+VELMO_API int VELMO_CALL setMotorUnitType(int id, int axis, int unitType);
+/**
+ * @brief Reads the unit type index of the axis.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return The index, or -1 / -2 on failure.
+ */
+VELMO_API int VELMO_CALL getMotorUnitType(int id, int axis);
+/** @} */
+
+/** @addtogroup compensation
+ * @{ */
+/**
+ * @brief Switches position compensation on or off.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] enable 1 is sent when its low byte is non-zero, else 0
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setPosConpenEnable(int id, int axis, int enable);
-/* Reads the compensation switch into *enable (skipped when null). 0 / -1 / -2. */
+/**
+ * @brief Reads the compensation switch.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] enable receives the switch; skipped when null
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL getPosConpenEnable(int id, int axis, short *enable);
-/* Writes the compensation table of the positive (negative) direction: `count`
- * (low 16 bits) and always 10 points read from `points`, so pass 10 points
- * with the unused ones zero. 0 / -1 / -2; -3 when points is null. */
+/**
+ * @brief Writes the compensation table of the positive direction.
+ *
+ * Always 10 points are read from `points`, so pass 10 points with the unused
+ * ones zero.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] points 10 points
+ * @param[in] count  number of points in use (low 16 bits sent)
+ * @return 0, -1 not sent, -2 no valid reply; -3 when points is null.
+ */
 VELMO_API int VELMO_CALL setPositivePosConpen(int id, int axis, const PosConpenPoint *points, int count);
+/**
+ * @brief Writes the compensation table of the negative direction.
+ *
+ * Always 10 points are read from `points`, so pass 10 points with the unused
+ * ones zero.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] points 10 points
+ * @param[in] count  number of points in use (low 16 bits sent)
+ * @return 0, -1 not sent, -2 no valid reply; -3 when points is null.
+ */
 VELMO_API int VELMO_CALL setNegativePosConpen(int id, int axis, const PosConpenPoint *points, int count);
-/* Reads a compensation table: stores the count (at most 10) in *count and
- * copies that many points into `points` (room for 10). 0 / -1 / -2; -3 when
- * points or count is null (checked after the reply arrived). */
+/**
+ * @brief Reads the compensation table of the positive direction.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] points room for 10 points; receives `*count` of them
+ * @param[out] count  receives the number of points (at most 10)
+ * @return 0, -1 not sent, -2 no valid reply; -3 when points or count is null
+ *         (checked after the reply arrived).
+ */
 VELMO_API int VELMO_CALL getPositivePosConpen(int id, int axis, PosConpenPoint *points, int *count);
+/**
+ * @brief Reads the compensation table of the negative direction.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] points room for 10 points; receives `*count` of them
+ * @param[out] count  receives the number of points (at most 10)
+ * @return 0, -1 not sent, -2 no valid reply; -3 when points or count is null
+ *         (checked after the reply arrived).
+ */
 VELMO_API int VELMO_CALL getNegativePosConpen(int id, int axis, PosConpenPoint *points, int *count);
+/** @} */
 
 /* Text fields travel as 32 bytes. Setters copy `length` bytes (at most 32; a
  * negative length or a null text sends an empty field) and return 0 / -1 / -2.
  * Getters need a buffer of at least 32 bytes and receive exactly 32 bytes,
  * not terminated when all are used: 0 / -1 / -2, -3 when size < 32 (the
  * request was sent, its reply is not awaited) or buffer is null (nothing sent). */
+/** @addtogroup identity
+ * @{ */
 
-/* Motor serial number of the axis. */
+/**
+ * @brief Writes the motor serial number of the axis.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] text   the text; null sends an empty field
+ * @param[in] length bytes to copy, at most 32; negative sends an empty field
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setMotorSerialNumber(int id, int axis, const char *text, int length);
+/**
+ * @brief Reads the motor serial number of the axis.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] buffer receives exactly 32 bytes, not terminated when all are used
+ * @param[in]  size   size of `buffer`, at least 32
+ * @return 0, -1 not sent, -2 no valid reply; -3 when size < 32 or buffer is null.
+ */
 VELMO_API int VELMO_CALL getMotorSerialNumber(int id, int axis, char *buffer, int size);
-/* Motor (stage) model name of the axis. */
+/**
+ * @brief Writes the motor (stage) model name of the axis.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] text   the text; null sends an empty field
+ * @param[in] length bytes to copy, at most 32; negative sends an empty field
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setMotorModelName(int id, int axis, const char *text, int length);
+/**
+ * @brief Reads the motor (stage) model name of the axis.
+ * @param[in]  id     device id of an open controller
+ * @param[in]  axis   zero-based axis number
+ * @param[out] buffer receives exactly 32 bytes, not terminated when all are used
+ * @param[in]  size   size of `buffer`, at least 32
+ * @return 0, -1 not sent, -2 no valid reply; -3 when size < 32 or buffer is null.
+ */
 VELMO_API int VELMO_CALL getMotorModelName(int id, int axis, char *buffer, int size);
 
 /* ---------------------------------------------------- controller settings */
 
-/* Controller model name; the controller's reply to the setter has no data. */
+/**
+ * @brief Writes the controller model name; the controller's reply has no data.
+ * @param[in] id     device id of an open controller
+ * @param[in] text   the text; null sends an empty field
+ * @param[in] length bytes to copy, at most 32; negative sends an empty field
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setDevModelName(int id, const char *text, int length);
+/**
+ * @brief Reads the controller model name.
+ * @param[in]  id     device id of an open controller
+ * @param[out] buffer receives exactly 32 bytes, not terminated when all are used
+ * @param[in]  size   size of `buffer`, at least 32
+ * @return 0, -1 not sent, -2 no valid reply; -3 when size < 32 or buffer is null.
+ */
 VELMO_API int VELMO_CALL getDevModelName(int id, char *buffer, int size);
-/* Controller name: same command as setDevModelName, expecting a 2-byte reply. */
+/**
+ * @brief Writes the controller name: same command as setDevModelName(),
+ * expecting a 2-byte reply.
+ * @param[in] id     device id of an open controller
+ * @param[in] text   the text; null sends an empty field
+ * @param[in] length bytes to copy, at most 32; negative sends an empty field
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setDeviceName(int id, const char *text, int length);
-/* Controller serial number. */
+/**
+ * @brief Writes the controller serial number.
+ * @param[in] id     device id of an open controller
+ * @param[in] text   the text; null sends an empty field
+ * @param[in] length bytes to copy, at most 32; negative sends an empty field
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setDevSerialNumber(int id, const char *text, int length);
+/**
+ * @brief Reads the controller serial number.
+ * @param[in]  id     device id of an open controller
+ * @param[out] buffer receives exactly 32 bytes, not terminated when all are used
+ * @param[in]  size   size of `buffer`, at least 32
+ * @return 0, -1 not sent, -2 no valid reply; -3 when size < 32 or buffer is null.
+ */
 VELMO_API int VELMO_CALL getDevSerialNumber(int id, char *buffer, int size);
-/* Firmware version text. */
+/**
+ * @brief Reads the firmware version text.
+ * @param[in]  id     device id of an open controller
+ * @param[out] buffer receives exactly 32 bytes, not terminated when all are used
+ * @param[in]  size   size of `buffer`, at least 32
+ * @return 0, -1 not sent, -2 no valid reply; -3 when size < 32 or buffer is null.
+ */
 VELMO_API int VELMO_CALL getDevSoftVersion(int id, char *buffer, int size);
-/* Number of axes (16-bit). Setter 0 / -1 / -2; getter the count or -1 / -2. */
+/**
+ * @brief Sets the number of axes.
+ * @param[in] id    device id of an open controller
+ * @param[in] count number of axes (16-bit, 1..16)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setDevAxisCount(int id, int count);
+/**
+ * @brief Reads the number of axes.
+ * @param[in] id device id of an open controller
+ * @return The count, or -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getDevAxisCount(int id);
-/* Joystick enable (low 16 bits sent). The getter returns 1 when the low byte
- * of the controller's value is 1, else 0; -1 / -2 on failure. */
+/** @} */
+
+/** @addtogroup joystick
+ * @{ */
+/**
+ * @brief Switches the joystick on or off.
+ * @param[in] id     device id of an open controller
+ * @param[in] enable 1 on, 0 off (low 16 bits sent)
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setRockerEnable(int id, int enable);
+/**
+ * @brief Reads the joystick switch.
+ * @param[in] id device id of an open controller
+ * @return 1 when the low byte of the controller's value is 1, else 0;
+ *         -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getRockerEnable(int id);
-/* Joystick speed level (16-bit), or -1 / -2. */
+/**
+ * @brief Reads the joystick speed level.
+ * @param[in] id device id of an open controller
+ * @return The speed level (16-bit), or -1 / -2 on failure.
+ */
 VELMO_API int VELMO_CALL getRockerSpeed(int id);
-/* Reads the joystick status (bit 0 = enabled), then the speed, into the
- * record. Returns 0, or the failing read's -1 / -2 with the record untouched;
- * -100 when state is null (nothing sent). */
+/**
+ * @brief Reads the joystick status (bit 0 = enabled), then the speed, into
+ * the record.
+ * @param[in]  id    device id of an open controller
+ * @param[out] state the record to fill; untouched on failure
+ * @return 0, or the failing read's -1 / -2; -100 when state is null (nothing sent).
+ */
 VELMO_API int VELMO_CALL getRockerInfo(int id, CONTROLER_STATE *state);
+/** @} */
 
 /* ------------------------------------------- motor parameter block, ID chip */
+/** @addtogroup motorblock
+ * @{ */
 
-/* Writes the 23 fields of the block one exchange each, in field order, then
- * closes the sequence. Returns 0, or for field k (1 = modelName .. 23 =
- * maxRockerSpeed) -(2k-1) when its request was not sent and -2k when it got
- * no valid reply; -60 / -61 for the closing step. Stops at the first failure. */
+/**
+ * @brief Writes the 23 fields of the block one exchange each, in field order,
+ * then closes the sequence. Stops at the first failure.
+ * @param[in] id     device id of an open controller
+ * @param[in] axis   zero-based axis number
+ * @param[in] params the block, passed by value
+ * @return 0, or for field k (1 = modelName .. 23 = maxRockerSpeed) -(2k-1)
+ *         when its request was not sent and -2k when it got no valid reply;
+ *         -60 / -61 for the closing step.
+ */
 VELMO_API int VELMO_CALL setMotorParams(int id, int axis, MotorParams params);
-/* Reads the 23 fields in the same order, filling each as it arrives. Returns
- * 0 or the failing step's code as for setMotorParams (fields after it keep
- * the caller's values); -100 when params is null (nothing sent). */
+/**
+ * @brief Reads the 23 fields in the same order, filling each as it arrives.
+ * @param[in]     id     device id of an open controller
+ * @param[in]     axis   zero-based axis number
+ * @param[in,out] params the block to fill; fields after a failing one keep the
+ *                       caller's values
+ * @return 0 or the failing step's code as for setMotorParams(); -100 when
+ *         params is null (nothing sent).
+ */
 VELMO_API int VELMO_CALL getMotorParams(int id, int axis, MotorParams *params);
-/* Asks whether the axis's stage identified itself: *detected receives the
- * controller's code (2 = programmed ID chip). 0 / -1 / -2; -100 when detected
- * is null (nothing sent). */
+/**
+ * @brief Asks whether the axis's stage identified itself.
+ * @param[in]  id       device id of an open controller
+ * @param[in]  axis     zero-based axis number
+ * @param[out] detected receives the controller's code (2 = programmed ID chip)
+ * @return 0, -1 not sent, -2 no valid reply; -100 when detected is null
+ *         (nothing sent).
+ */
 VELMO_API int VELMO_CALL getMotorAutoDetect(int id, int axis, char *detected);
-/* Erases the axis's ID chip. 0 / -1 / -2. */
+/**
+ * @brief Erases the axis's ID chip.
+ * @param[in] id   device id of an open controller
+ * @param[in] axis zero-based axis number
+ * @return 0, -1 not sent, -2 no valid reply.
+ */
 VELMO_API int VELMO_CALL setClearIDChip(int id, int axis);
+
+/** @} */
 
 #ifdef __cplusplus
 }
