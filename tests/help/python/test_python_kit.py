@@ -104,8 +104,8 @@ class CoverageTest(unittest.TestCase):
             with self.subTest(export=name, wrapper=target):
                 owner = velmo
                 *path, attribute = target.split(".")
-                for part in path:
-                    owner = getattr(owner, part)
+                for segment in path:
+                    owner = getattr(owner, segment)
                 wrapper = owner.__dict__.get(attribute) if isinstance(owner, type) else getattr(owner, attribute, None)
                 self.assertIsNotNone(wrapper, target + " does not exist")
                 if isinstance(wrapper, property):
@@ -243,6 +243,12 @@ class ErrorTest(VirtualControllerTestCase):
         self.assertEqual(velmo.closeKXDevice(DEVICE), -1)
         self.assertIsInstance(velmo.error_for(-1, "closeKXDevice"), velmo.NotOpenError)
         self.assertEqual(velmo.removeDev(DEVICE), 0, "close() also unregistered the id")
+
+    def test_close_after_the_channel_was_closed_elsewhere(self):
+        self.assertEqual(velmo.closeKXDevice(DEVICE), 0)
+        self.controller.close()
+        self.assertFalse(self.controller.is_open)
+        self.assertEqual(velmo.removeDev(DEVICE), 0, "unregistered all the same")
 
     def test_context_manager_closes_on_an_exception(self):
         self.controller.close()

@@ -62,7 +62,7 @@ def records(header_text: str) -> Dict[str, List[Field]]:
     found = {}
     for body, name in re.findall(r"typedef\s+struct\s+\w*\s*\{(.*?)\}\s*(\w+)\s*;", strip_comments(header_text), re.S):
         fields = []
-        for declaration in filter(None, (part.strip() for part in body.split(";"))):
+        for declaration in filter(None, (piece.strip() for piece in body.split(";"))):
             match = re.fullmatch(r"(\w+)\s+(\w+)\s*(?:\[\s*(\d+)\s*\])?", declaration)
             if not match:
                 raise ValueError("cannot read the field %r of %s" % (declaration, name))

@@ -168,7 +168,7 @@ class MotorParams(ctypes.Structure):
         return "MotorParams(%s)" % ", ".join("%s=%r" % item for item in self.as_dict().items())
 
 
-# The records are part of the library's binary interface.
+# The records belong to the library's binary interface.
 for _record, _size in ((MotorStageState, 24), (CONTROLER_STATE, 4), (PosConpenPoint, 16), (MotorParams, 168)):
     if ctypes.sizeof(_record) != _size:
         raise ImportError("%s is %d bytes, the library expects %d"
@@ -601,7 +601,9 @@ class Controller:
         with self._lock:
             if self._open:
                 self._open = False
-                self._command("closeKXDevice")
+                # Its only failure is "no open channel" (closed elsewhere):
+                # nothing left to close, so carry on with the removal.
+                self._call("closeKXDevice")
             if not keep_registered:
                 self.remove()
 
