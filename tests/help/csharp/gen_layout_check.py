@@ -8,6 +8,7 @@ format of LayoutCheck.cs.
 import os
 import sys
 
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "python"))
 import velmo_header  # noqa: E402
 

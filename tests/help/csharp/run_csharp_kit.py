@@ -17,6 +17,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 sys.path.insert(0, os.path.join(HERE, os.pardir, "python"))
 import velmo_header  # noqa: E402
 
