@@ -196,6 +196,142 @@
         <source>写入</source>
         <translation>write</translation>
     </message>
+    <message>
+        <source>调试面板</source>
+        <translation>Debug Panel</translation>
+    </message>
+    <message>
+        <source>轴序号</source>
+        <translation>Axis</translation>
+    </message>
+    <message>
+        <source>运动参数</source>
+        <translation>Motion Param</translation>
+    </message>
+    <message>
+        <source>配置电机参数</source>
+        <translation>Motor Param Setup</translation>
+    </message>
+    <message>
+        <source>直线</source>
+        <translation>Linear</translation>
+    </message>
+    <message>
+        <source>旋转</source>
+        <translation>Rotary</translation>
+    </message>
+    <message>
+        <source>角度</source>
+        <translation>Goniometer</translation>
+    </message>
+    <message>
+        <source>垂直</source>
+        <translation>Vertical</translation>
+    </message>
+    <message>
+        <source>低电平</source>
+        <translation>Low level</translation>
+    </message>
+    <message>
+        <source>高电平</source>
+        <translation>High level</translation>
+    </message>
+    <message>
+        <source>正向</source>
+        <translation>Positive</translation>
+    </message>
+    <message>
+        <source>负向</source>
+        <translation>Negative</translation>
+    </message>
+    <message>
+        <source>光耦顺序：</source>
+        <translation>Sensor order</translation>
+    </message>
+    <message>
+        <source>最大速度：</source>
+        <translation>Max speed</translation>
+    </message>
+    <message>
+        <source>最大加速度：</source>
+        <translation>Max acceleration</translation>
+    </message>
+    <message>
+        <source>最小位置：</source>
+        <translation>Min position</translation>
+    </message>
+    <message>
+        <source>最大位置：</source>
+        <translation>Max position</translation>
+    </message>
+    <message>
+        <source>零点光耦宽度：</source>
+        <translation>Home sensor width</translation>
+    </message>
+    <message>
+        <source>光耦个数：</source>
+        <translation>Sensor count</translation>
+    </message>
+    <message>
+        <source>回程差（脉冲）：</source>
+        <translation>Backlash (pulses)</translation>
+    </message>
+    <message>
+        <source>电机相数：</source>
+        <translation>Motor phases</translation>
+    </message>
+    <message>
+        <source>修改日期：</source>
+        <translation>Modified date</translation>
+    </message>
+    <message>
+        <source>位置补偿：</source>
+        <translation>Compensation</translation>
+    </message>
+    <message>
+        <source>最大摇杆速度：</source>
+        <translation>Max joystick speed</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>擦除芯片</source>
+        <translation>Erase chip</translation>
+    </message>
+    <message>
+        <source>位置补偿</source>
+        <translation>Position Compensation</translation>
+    </message>
+    <message>
+        <source>位置补偿使能</source>
+        <translation>Enable compensation</translation>
+    </message>
+    <message>
+        <source>位置补偿失能</source>
+        <translation>Disable compensation</translation>
+    </message>
+    <message>
+        <source>+期望位置</source>
+        <translation>+Expected pos</translation>
+    </message>
+    <message>
+        <source>+实际位置</source>
+        <translation>+Actual pos</translation>
+    </message>
+    <message>
+        <source>-期望位置</source>
+        <translation>-Expected pos</translation>
+    </message>
+    <message>
+        <source>-实际位置</source>
+        <translation>-Actual pos</translation>
+    </message>
+    <message>
+        <source>可以运行：%1, 停止：%2, 使能：%3, 归零：%4, 左限位：%5, 右限位：%6</source>
+        <translation>Can run: %1, stopped: %2, enabled: %3, homed: %4, left limit: %5, right limit: %6</translation>
+    </message>
 </context>
 <context>
     <name>DeviceParamWidget</name>
