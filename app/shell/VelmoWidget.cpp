@@ -3,6 +3,7 @@
 
 #include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "DebugWidget.h"
 #include "HelpWidget.h"
 #include "Heart.h"
 #include "MyBorderContainer.h"
@@ -20,6 +21,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -102,8 +104,12 @@ VelmoWidget::VelmoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::VelmoWid
     m_connectionWidget = new ConnectionWidget(this);
     connect(m_connectionWidget, &ConnectionWidget::signal_devConnected, this, &VelmoWidget::slot_devConnected);
     connect(m_connectionWidget, &ConnectionWidget::signal_devDisConnected, this, &VelmoWidget::slot_devDisConnected);
+    m_debugWidget.reset(new DebugWidget);
     m_placeholder = new PlaceholderWidget(this);
     m_placeholder->hide();
+    // The debug button stays hidden: developers open the panel from the keyboard.
+    auto *debugShortcut = new QShortcut(debugPanelShortcut(), this);
+    connect(debugShortcut, &QShortcut::activated, this, &VelmoWidget::on_pushButton_debug_clicked);
 
     ui->radioButton_Rocker->setEnabled(false);
     ui->radioButton_Rocker->hide();
@@ -116,8 +122,14 @@ VelmoWidget::~VelmoWidget()
     qDeleteAll(m_controlList);
     m_controlList.clear();
     delete m_portFilter;
+    m_debugWidget.reset();
     m_heart.reset();
     delete ui;
+}
+
+QKeySequence VelmoWidget::debugPanelShortcut()
+{
+    return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
 }
 
 void VelmoWidget::createHeart()
@@ -514,7 +526,9 @@ void VelmoWidget::on_pushButton_addAsix_clicked()
 
 void VelmoWidget::on_pushButton_debug_clicked()
 {
-    // The debug panel attaches here; the button stays hidden.
+    m_debugWidget->show();
+    m_debugWidget->raise();
+    m_debugWidget->activateWindow();
 }
 
 void VelmoWidget::on_pushButton_settings_clicked()

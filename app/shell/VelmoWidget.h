@@ -3,8 +3,10 @@
 #include "VelmoDevParam.h"
 #include "WindowDrag.h"
 
+#include <QKeySequence>
 #include <QList>
 #include <QMap>
+#include <QScopedPointer>
 #include <QSharedPointer>
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,7 @@
 
 class AddControlsWidget;
 class ConnectionWidget;
+class DebugWidget;
 class Heart;
 class HelpWidget;
 class MyBorderContainer;
@@ -58,6 +61,9 @@ public:
     OptionsWidget *optionsWidget() const { return m_optionsWidget; }
     ConnectionWidget *connectionWidget() const { return m_connectionWidget; }
     HelpWidget *helpWidget() const { return m_helpWidget; }
+    // The developer panel, a window of its own; Ctrl+Shift+D opens it.
+    DebugWidget *debugWidget() const { return m_debugWidget.data(); }
+    static QKeySequence debugPanelShortcut();
     SerialPortChangeFilter *portChangeFilter() const { return m_portFilter; }
     Heart *heart() const { return m_heart.data(); }
 
@@ -112,6 +118,9 @@ private:
     ConnectionWidget *m_connectionWidget = nullptr;
     SerialPortChangeFilter *m_portFilter = nullptr;
     QSharedPointer<Heart> m_heart;
+    // No parent, so it is a window of its own; this window still ends it,
+    // with its heartbeat thread, when it goes.
+    QScopedPointer<DebugWidget> m_debugWidget;
 
     QList<VelmoControlWidget *> m_controlList;
     QMap<VelmoControlWidget *, bool> m_controlShown;

@@ -5,6 +5,7 @@
 #include "AddControlsWidget.h"
 #include "AppResources.h"
 #include "ConnectionWidget.h"
+#include "DebugWidget.h"
 #include "Heart.h"
 #include "IsolatedSettings.h"
 #include "OptionsWidget.h"
@@ -47,8 +48,9 @@ QtMessageHandler g_previousHandler = nullptr;
 
 void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    // The offscreen platform cannot pass size hints to a window system.
-    const bool platformLimit = text.contains(QLatin1String("does not support propagateSizeHints"));
+    // The offscreen platform cannot pass size hints or stacking to a window system.
+    const bool platformLimit = text.contains(QLatin1String("does not support propagateSizeHints"))
+        || text.contains(QLatin1String("does not support raise()"));
     if ((type == QtWarningMsg || type == QtCriticalMsg) && !platformLimit)
         g_warnings << text;
     if (g_previousHandler != nullptr)
@@ -165,6 +167,30 @@ private slots:
         service->closeDevice();
         service->setConnected(false);
         QCOMPARE(g_warnings, QStringList());
+    }
+
+    // No button shows the developer panel; Ctrl+Shift+D on the main window
+    // does, as a window of its own that the main window ends with itself.
+    void theDebugPanelOpensFromTheKeyboard()
+    {
+        QPointer<DebugWidget> panel;
+        {
+            VelmoWidget window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QApplication::setActiveWindow(&window);
+            QVERIFY(window.findChild<QPushButton *>(QStringLiteral("pushButton_debug"))->isHidden());
+            panel = window.debugWidget();
+            QVERIFY(panel);
+            QVERIFY(panel->isWindow());
+            QCOMPARE(panel->parentWidget(), nullptr);
+            QVERIFY(!panel->isVisible());
+
+            QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY(panel->isVisible());
+            QCOMPARE(VelmoWidget::debugPanelShortcut().toString(), QStringLiteral("Ctrl+Shift+D"));
+        }
+        QVERIFY(panel.isNull());
     }
 
     void aNewWindowIsEmptyAndQuiet()
