@@ -215,7 +215,8 @@ void DebugWidget::runUnsignedSetter(const QPushButton *button, const QLineEdit *
 void DebugWidget::runTextSetter(const QPushButton *button, const QLineEdit *edit, TextSetter call)
 {
     QByteArray bytes;
-    if (edit->text().isEmpty() || !latin1Bytes(edit->text(), bytes)) {
+    // An empty text is sent as an empty field: that is how a name is cleared.
+    if (!latin1Bytes(edit->text(), bytes)) {
         refuseInput(button);
         return;
     }

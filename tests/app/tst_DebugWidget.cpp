@@ -238,6 +238,9 @@ private slots:
         row("joystick", "pushButton_49", "设置摇杆使能", 0, "lineEdit_29", "0", 0x0027, le16(0), u8("0"), ok);
         row("controller name", "pushButton_41", "写设备名称", 0, "lineEdit_21", "VM-9X", 0x1001, text32("VM-9X"),
             u8("VM-9X"), ok);
+        // An empty name is a name too: it clears the field.
+        row("controller name, cleared", "pushButton_41", "写设备名称", 0, "lineEdit_21", "", 0x1001, text32(""),
+            u8(""), ok);
         row("controller serial", "pushButton_42", "写设备序列号", 0, "lineEdit_22", "SN-77", 0x1003, text32("SN-77"),
             u8("SN-77"), ok);
         row("stage serial", "pushButton_45", "写位移台序列号", 1, "lineEdit_25", "S-1", 0x1009, a1 + text32("S-1"),
@@ -324,7 +327,6 @@ private slots:
         QTest::newRow("int, beyond 32 bits") << "pushButton_17" << "lineEdit_17" << "4294967296";
         QTest::newRow("axis count, negative") << "pushButton_43" << "lineEdit_23" << "-1";
         QTest::newRow("text, outside Latin-1") << "pushButton_46" << "lineEdit_26" << u8("台-1");
-        QTest::newRow("text, empty") << "pushButton_41" << "lineEdit_21" << "";
     }
 
     void unparsableRowsSendNothing()
