@@ -2,6 +2,7 @@
 
 #include "AddControlsWidget.h"
 #include "ConnectionWidget.h"
+#include "DebugWidget.h"
 #include "HelpWidget.h"
 #include "MotionChartWindow.h"
 #include "OptionsWidget.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QThread>
+#include <QTabWidget>
 #include <QTimer>
 #include <dlfcn.h>
 
@@ -244,6 +246,28 @@ bool ProgramTour::helpStep()
     return shot && !help->isVisible();
 }
 
+bool ProgramTour::debugStep()
+{
+    DebugWidget *panel = m_window->debugWidget();
+    QApplication::setActiveWindow(m_window);
+    QTest::keyClick(m_window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    if (!waitUntil([&] { return panel->isVisible(); }, 5000))
+        return false;
+    panel->move(m_window->geometry().topLeft() + QPoint(40, 40));
+    click(panel, "pushButton_27"); // read the target position of axis A
+    click(panel, "pushButton_30"); // its running state
+    if (!shoot(QStringLiteral("31-debug-commands")))
+        return false;
+    auto *tabs = panel->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    tabs->setCurrentIndex(1);
+    click(panel, "pushButton_readMorotParams");
+    click(panel, "pushButton"); // the compensation tables
+    const bool shot = shoot(QStringLiteral("32-debug-motor"));
+    tabs->setCurrentIndex(0);
+    panel->hide();
+    return shot;
+}
+
 bool ProgramTour::step(const QString &what, const std::function<bool()> &action)
 {
     if (!m_error.isEmpty())
@@ -323,6 +347,7 @@ bool ProgramTour::run()
         step(QStringLiteral("adding the third axis by hand failed"), [&] { return addAxisSteps(); });
     step(QStringLiteral("the options dialog failed"), [&] { return optionsSteps(); });
     step(QStringLiteral("the help dialog failed"), [&] { return helpStep(); });
+    step(QStringLiteral("the developer panel failed"), [&] { return debugStep(); });
     if (SetPlugged plug = virtualPlug()) {
         step(QStringLiteral("the unplugged controller was not reported"), [&] {
             const int id = SerialComDev::currentDevId();

@@ -41,6 +41,7 @@ private:
     bool optionsSteps();
     bool chartStep();
     bool helpStep();
+    bool debugStep();
 
     VelmoWidget *m_window;
     QDir m_output;
