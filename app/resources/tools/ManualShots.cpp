@@ -1,0 +1,279 @@
+// Build-time tool: the screenshots of the user manual, taken from the real
+// program's windows on the virtual controller.
+//
+//   velmo_manualshots <folder>
+//
+// Run with QT_QPA_PLATFORM=offscreen and the virtual controller first on
+// LD_LIBRARY_PATH. Builds the main window as velmoApp does, connects as a
+// user would and saves one PNG per shot into <folder>, then the list of
+// their names as <folder>/shots.txt. Exits non-zero, naming the shot, when a
+// window cannot be reached or saved; shots.txt is then not written, so the
+// build tries again next time.
+//
+// A new shot is one runner.add() call below: bring the windows into the
+// state to show, return the widget to capture, optionally tidy up after.
+
+#include "AddControlsWidget.h"
+#include "AppResources.h"
+#include "ConnectionWidget.h"
+#include "CycleOperationWidget.h"
+#include "DeviceParamWidget.h"
+#include "DriveParamWidget.h"
+#include "JogParamWidget.h"
+#include "LanguageSettings.h"
+#include "MotionChartWindow.h"
+#include "MoveParamWidget.h"
+#include "OptionsWidget.h"
+#include "SerialComDev.h"
+#include "ShotRunner.h"
+#include "VelmoControlWidget.h"
+#include "VelmoWidget.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kWindowMs = 5000;
+constexpr int kConnectMs = 10000;
+constexpr int kMoveMs = 20000;
+
+VelmoControlWidget *firstPanel(const VelmoWidget &window)
+{
+    const QList<VelmoControlWidget *> panels = window.controlWidgets();
+    return panels.isEmpty() ? nullptr : panels.first();
+}
+
+QWidget *shownWithin(QWidget *widget, int ms)
+{
+    if (widget == nullptr)
+        return nullptr;
+    return ShotRunner::waitUntil([widget] { return widget->isVisible(); }, ms) ? widget : nullptr;
+}
+
+// Opens the pop-up behind a panel's (checkable) button; the tidy step
+// presses the button again, which closes it.
+void addPopupShot(ShotRunner &runner, const VelmoWidget &window, const QString &name, const QString &button,
+                  const std::function<QWidget *(VelmoControlWidget *)> &popup)
+{
+    runner.add(
+        name,
+        [&window, button, popup]() -> QWidget * {
+            VelmoControlWidget *panel = firstPanel(window);
+            if (panel == nullptr || !ShotRunner::click(panel, button))
+                return nullptr;
+            return shownWithin(popup(panel), kWindowMs);
+        },
+        [&window, button, popup] {
+            if (VelmoControlWidget *panel = firstPanel(window)) {
+                popup(panel)->hide();
+                if (auto *toggle = panel->findChild<QPushButton *>(button))
+                    toggle->setChecked(false);
+            }
+        });
+}
+
+// Moves the first axis to share of its travel and waits until it is there.
+bool moveFirstAxis(const VelmoWidget &window, double share)
+{
+    VelmoControlWidget *panel = firstPanel(window);
+    if (panel == nullptr)
+        return false;
+    const VelmoDevParam &stage = panel->devParam();
+    const double target = stage.minPos + share * (stage.maxPos - stage.minPos);
+    emit SerialComDev::instance()->signal_setAbsoluteDispParams(panel->axisIndex(), target);
+    if (!ShotRunner::click(panel, QStringLiteral("pushButton_move")))
+        return false;
+    auto *position = panel->findChild<QLabel *>(QStringLiteral("label_currentPos"));
+    const QString arrived = QString::number(target, 'f', 3);
+    return position != nullptr
+        && ShotRunner::waitUntil([&] { return position->text().startsWith(arrived); }, kMoveMs);
+}
+
+QWidget *optionsPage(VelmoWidget &window, const QString &pageButton)
+{
+    OptionsWidget *options = window.optionsWidget();
+    if (!options->isVisible())
+        ShotRunner::click(&window, QStringLiteral("pushButton_settings"));
+    if (shownWithin(options, kWindowMs) == nullptr || !ShotRunner::click(options, pageButton))
+        return nullptr;
+    return options;
+}
+
+bool chooseLanguage(VelmoWidget &window, bool english)
+{
+    if (optionsPage(window, QStringLiteral("pushButton_language")) == nullptr)
+        return false;
+    OptionsWidget *options = window.optionsWidget();
+    if (!ShotRunner::click(options, english ? QStringLiteral("radioButton_en") : QStringLiteral("radioButton_cn")))
+        return false;
+    ShotRunner::click(options, QStringLiteral("pushButton_close"));
+    return options->currentLanguage() == (english ? LanguageSettings::English : LanguageSettings::Chinese);
+}
+
+void addShots(ShotRunner &runner, VelmoWidget &window)
+{
+    ConnectionWidget *connection = window.connectionWidget();
+
+    runner.add(QStringLiteral("main-start"), [&]() -> QWidget * { return &window; });
+    runner.add(QStringLiteral("connection-dialog"), [&]() -> QWidget * {
+        ShotRunner::click(&window, QStringLiteral("pushButton_connect"));
+        return shownWithin(connection, kWindowMs);
+    });
+    runner.add(QStringLiteral("main-connected"), [&]() -> QWidget * {
+        ShotRunner::click(connection, QStringLiteral("pushButton_connectSerial"));
+        if (!ShotRunner::waitUntil([&] { return window.controlWidgets().size() >= 2; }, kConnectMs))
+            return nullptr;
+        return &window;
+    });
+
+    addPopupShot(runner, window, QStringLiteral("move-params"), QStringLiteral("pushButton_moveParam"),
+                 [](VelmoControlWidget *panel) -> QWidget * { return panel->moveParamWidget(); });
+    addPopupShot(runner, window, QStringLiteral("jog-params"), QStringLiteral("pushButton_jogParam"),
+                 [](VelmoControlWidget *panel) -> QWidget * { return panel->jogParamWidget(); });
+    addPopupShot(runner, window, QStringLiteral("drive-params"), QStringLiteral("pushButton_driveParam"),
+                 [](VelmoControlWidget *panel) -> QWidget * { return panel->driveParamWidget(); });
+
+    runner.add(
+        QStringLiteral("cycle-dialog"),
+        [&]() -> QWidget * {
+            VelmoControlWidget *panel = firstPanel(window);
+            if (panel == nullptr || !ShotRunner::click(panel, QStringLiteral("pushButton_circle")))
+                return nullptr;
+            return shownWithin(panel->cycleOperationWidget(), kWindowMs);
+        },
+        [&] { firstPanel(window)->cycleOperationWidget()->hide(); });
+    // The panel's own button for it is hidden in this version; shown as the
+    // panel would show it.
+    runner.add(
+        QStringLiteral("device-params"),
+        [&]() -> QWidget * {
+            VelmoControlWidget *panel = firstPanel(window);
+            if (panel == nullptr)
+                return nullptr;
+            panel->deviceParamWidget()->show();
+            panel->deviceParamWidget()->raise();
+            return shownWithin(panel->deviceParamWidget(), kWindowMs);
+        },
+        [&] { firstPanel(window)->deviceParamWidget()->hide(); });
+
+    runner.add(QStringLiteral("axis-panel"), [&]() -> QWidget * {
+        if (!moveFirstAxis(window, 0.8))
+            return nullptr;
+        return firstPanel(window);
+    });
+    runner.add(
+        QStringLiteral("motion-chart"),
+        [&]() -> QWidget * {
+            VelmoControlWidget *panel = firstPanel(window);
+            if (panel == nullptr || !ShotRunner::click(panel, QStringLiteral("pushButton_jogLeft")))
+                return nullptr;
+            ShotRunner::settle(1500);
+            if (!moveFirstAxis(window, 0.3) || !ShotRunner::click(panel, QStringLiteral("pushButton_chart")))
+                return nullptr;
+            MotionChartWindow *chart = panel->motionChart();
+            if (chart == nullptr)
+                return nullptr;
+            chart->resize(1000, 560);
+            return shownWithin(chart, kWindowMs);
+        },
+        [&] { firstPanel(window)->motionChart()->close(); });
+
+    runner.add(
+        QStringLiteral("add-axis-dialog"),
+        [&]() -> QWidget * {
+            AddControlsWidget *dialog = window.addControlsWidget();
+            ShotRunner::click(&window, QStringLiteral("pushButton_addAsix"));
+            if (shownWithin(dialog, kWindowMs) == nullptr)
+                return nullptr;
+            ShotRunner::click(dialog, QStringLiteral("pushButton_lineControl"));
+            auto *models = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_models"));
+            return models != nullptr && models->count() > 0 ? dialog : nullptr;
+        },
+        [&] { window.addControlsWidget()->close(); });
+
+    runner.add(QStringLiteral("options-language"),
+               [&] { return optionsPage(window, QStringLiteral("pushButton_language")); });
+    runner.add(QStringLiteral("options-trigger"),
+               [&] { return optionsPage(window, QStringLiteral("pushButton_trigger")); });
+    runner.addModal(QStringLiteral("options-motor-warning"),
+                    [&] { optionsPage(window, QStringLiteral("pushButton_motorParam")); });
+    runner.add(QStringLiteral("options-motor"), [&]() -> QWidget * {
+        OptionsWidget *options = window.optionsWidget();
+        return ShotRunner::click(options, QStringLiteral("pushButton_ReadParam")) ? options : nullptr;
+    });
+    runner.add(
+        QStringLiteral("options-compensation"),
+        [&] { return optionsPage(window, QStringLiteral("pushButton_posConpen")); },
+        [&] { window.optionsWidget()->close(); });
+
+    runner.add(
+        QStringLiteral("main-connected-en"),
+        [&]() -> QWidget * { return chooseLanguage(window, true) ? &window : nullptr; },
+        [&] { chooseLanguage(window, false); });
+}
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "velmo_manualshots: %s\n", qPrintable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2)
+        return fail(QStringLiteral("usage: velmo_manualshots <folder>"));
+    const QDir output(arguments.at(1));
+
+    AppResources::init();
+    AppResources::applyProgramLook();
+
+    // The language is chosen in the options dialog as a user does; a
+    // settings folder of its own keeps the build's appConfig.ini untouched.
+    QTemporaryDir settings;
+    if (!settings.isValid())
+        return fail(QStringLiteral("cannot create a scratch folder"));
+    const QString catalogue = LanguageSettings::translationFileName();
+    QFile::copy(QCoreApplication::applicationDirPath() + QLatin1Char('/') + catalogue, settings.filePath(catalogue));
+    LanguageSettings::setDefaultFolders(settings.path(), settings.filePath(QStringLiteral("user")));
+
+    int status = 0;
+    {
+        VelmoWidget window;
+        window.move(0, 0);
+        window.show();
+        ShotRunner runner(output);
+        addShots(runner, window);
+        if (!ShotRunner::waitUntil([&] { return window.isVisible(); }, kWindowMs) || !runner.run())
+            status = fail(runner.error().isEmpty() ? QStringLiteral("the main window did not show") : runner.error());
+
+        // Disconnect as a user would, so that the heartbeat and the panels stop first.
+        if (SerialComDev::instance()->isConnected()) {
+            window.connectionWidget()->show();
+            ShotRunner::click(window.connectionWidget(), QStringLiteral("pushButton_disConnect"));
+            window.connectionWidget()->hide();
+        }
+
+        if (status == 0) {
+            QSaveFile list(output.filePath(QStringLiteral("shots.txt")));
+            const QByteArray names = runner.saved().join(QLatin1Char('\n')).toUtf8() + '\n';
+            if (!list.open(QIODevice::WriteOnly) || list.write(names) != names.size() || !list.commit())
+                status = fail(QStringLiteral("cannot write %1").arg(list.fileName()));
+        }
+    }
+    LanguageSettings::setDefaultFolders(QString(), QString());
+    return status;
+}
