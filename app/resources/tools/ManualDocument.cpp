@@ -40,9 +40,14 @@ const QColor kTableHeader(226, 232, 240);
 // caption and some text still fit beside it.
 constexpr double kMaxImageHeightShare = 0.62;
 constexpr int kMaxKeepPasses = 8;
+// Block property of a picture on its own line: like a heading, it stays on
+// the page of the caption that follows it.
+constexpr int kKeepWithNext = QTextFormat::UserProperty + 1;
 
 bool isCode(const QTextBlock &block)
 {
+    if (!block.isValid())
+        return false;
     const QTextBlockFormat format = block.blockFormat();
     if (format.hasProperty(QTextFormat::BlockCodeFence) || format.hasProperty(QTextFormat::BlockCodeLanguage))
         return true;
@@ -105,10 +110,11 @@ bool ManualDocument::build(const QString &markdown, const QStringList &imageFold
 
     if (!placeImages(imageFolders))
         return false;
+    dropCodeTails();
     styleBlocks();
     styleTables();
     m_document.setPageSize(m_pageSize);
-    for (int pass = 0; pass < kMaxKeepPasses && keepHeadingsWithText(); ++pass) {
+    for (int pass = 0; pass < kMaxKeepPasses && keepWithNextBlock(); ++pass) {
     }
     return true;
 }
@@ -147,11 +153,28 @@ bool ManualDocument::placeImages(const QStringList &imageFolders)
             if (block.length() - 1 == fragment.length()) {
                 QTextBlockFormat centred = block.blockFormat();
                 centred.setAlignment(Qt::AlignHCenter);
+                centred.setProperty(kKeepWithNext, true);
                 QTextCursor(block).setBlockFormat(centred);
             }
         }
     }
     return m_errors.isEmpty();
+}
+
+void ManualDocument::dropCodeTails()
+{
+    // The Markdown reader ends every fenced block with an empty line of code.
+    for (QTextBlock block = m_document.begin(); block.isValid();) {
+        const QTextBlock next = block.next();
+        if (block.length() == 1 && isCode(block) && block.previous().isValid() && isCode(block.previous())
+            && !(next.isValid() && isCode(next))) {
+            QTextCursor cursor(&m_document);
+            cursor.setPosition(block.position());
+            cursor.setPosition(block.position() - 1, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
+        block = next;
+    }
 }
 
 void ManualDocument::styleBlocks()
@@ -170,10 +193,11 @@ void ManualDocument::styleBlocks()
             if (level == 1 && !first)
                 blockFormat.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         } else if (code) {
+            // One block per line: space only around the whole listing.
             blockFormat.setBackground(kCodeBackground);
             blockFormat.setLeftMargin(points(6));
-            blockFormat.setTopMargin(points(2));
-            blockFormat.setBottomMargin(points(6));
+            blockFormat.setTopMargin(isCode(block.previous()) ? 0 : points(2));
+            blockFormat.setBottomMargin(isCode(block.next()) ? 0 : points(7));
             // Long lines wrap rather than run off the page.
             blockFormat.setNonBreakableLines(false);
         } else if (block.textList() == nullptr && cursor.currentTable() == nullptr) {
@@ -197,6 +221,9 @@ void ManualDocument::styleBlocks()
                 format.setForeground(kHeadingColour);
             }
             if (format.fontFixedPitch() || code) {
+                // The reader sets a family of its own for inline code; it
+                // would come before the list.
+                format.setFontFamily(m_fonts.mono.value(0));
                 format.setFontFamilies(m_fonts.mono);
                 format.setFontPointSize(code ? 8.5 : 9.0);
             }
@@ -250,12 +277,13 @@ void ManualDocument::styleTables()
     }
 }
 
-bool ManualDocument::keepHeadingsWithText()
+bool ManualDocument::keepWithNextBlock()
 {
     bool moved = false;
     for (QTextBlock block = m_document.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat format = block.blockFormat();
-        if (format.headingLevel() == 0 || format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        const bool keep = format.headingLevel() > 0 || format.boolProperty(kKeepWithNext);
+        if (!keep || format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
             continue;
         const QTextBlock next = block.next();
         if (!next.isValid() || pageOf(next) == pageOf(block))

@@ -13,8 +13,8 @@ class QPainter;
 
 // The manual's body: the Markdown laid out for print on pages of a fixed
 // size, measured in the units of the device it is drawn on (a PDF writer at
-// 300 dpi). Chapters start on a new page, a heading never stays alone at the
-// foot of a page, images are scaled to fit the page, tables get borders and
+// 300 dpi). Chapters start on a new page, a heading or a picture never stays
+// apart from the text that follows it at the foot of a page, images are scaled to fit the page, tables get borders and
 // code a monospace face.
 class ManualDocument
 {
@@ -57,11 +57,12 @@ public:
 
 private:
     bool placeImages(const QStringList &imageFolders);
+    void dropCodeTails();
     void styleBlocks();
     void styleTables();
-    // Pushes every heading whose following block starts on a later page
-    // onto that page; returns whether anything moved.
-    bool keepHeadingsWithText();
+    // Pushes every heading or picture whose following block starts on a
+    // later page onto that page; returns whether anything moved.
+    bool keepWithNextBlock();
 
     QPaintDevice *m_device;
     QSizeF m_pageSize;
