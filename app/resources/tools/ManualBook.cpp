@@ -1,6 +1,7 @@
 #include "ManualBook.h"
 
 #include "ManualDocument.h"
+#include "PdfTextMap.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
+#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextTable>
@@ -161,6 +164,25 @@ bool ManualBook::write(const QString &pdfPath, const QStringList &imageFolders)
     }
     painter.end();
     m_pageCount = pageNumber;
+    return repairTextMap(pdfPath, cjk);
+}
+
+bool ManualBook::repairTextMap(const QString &pdfPath, const QString &cjkFamily)
+{
+    QFile in(pdfPath);
+    if (!in.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("cannot read back %1").arg(pdfPath);
+        return false;
+    }
+    QByteArray pdf = in.readAll();
+    in.close();
+    if (PdfTextMap::remap(pdf, PdfTextMap::radicalIdeographs(QRawFont::fromFont(QFont(cjkFamily)))) == 0)
+        return true;
+    QSaveFile out(pdfPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
+        m_error = QStringLiteral("cannot write %1").arg(pdfPath);
+        return false;
+    }
     return true;
 }
 

@@ -50,6 +50,8 @@ private:
     void fillContents(QTextDocument &document, const QList<ManualHeading> &headings, int firstBodyPage) const;
     void drawTitlePage(QPainter &painter, QPaintDevice &device, const QStringList &imageFolders) const;
     void drawFooter(QPainter &painter, QPaintDevice &device, int pageNumber) const;
+    // Lets readers copy and search the Chinese text (see PdfTextMap).
+    bool repairTextMap(const QString &pdfPath, const QString &cjkFamily);
 
     ManualSource m_source;
     QString m_error;

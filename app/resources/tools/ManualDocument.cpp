@@ -39,7 +39,7 @@ const QColor kTableHeader(226, 232, 240);
 // An image may take at most this share of the page's height, so that its
 // caption and some text still fit beside it.
 constexpr double kMaxImageHeightShare = 0.62;
-constexpr int kMaxKeepPasses = 8;
+constexpr int kMaxKeepPasses = 100;
 // Block property of a picture on its own line: like a heading, it stays on
 // the page of the caption that follows it.
 constexpr int kKeepWithNext = QTextFormat::UserProperty + 1;
@@ -113,9 +113,14 @@ bool ManualDocument::build(const QString &markdown, const QStringList &imageFold
     dropCodeTails();
     styleBlocks();
     styleTables();
-    m_document.setPageSize(m_pageSize);
-    for (int pass = 0; pass < kMaxKeepPasses && keepWithNextBlock(); ++pass) {
+    // One fix per pass, each on a complete fresh layout: the layout's own
+    // incremental update after a format change is not reliable for paging.
+    for (int pass = 0; pass < kMaxKeepPasses; ++pass) {
+        m_document.setPageSize(m_pageSize);
+        if (!keepWithNextBlock())
+            break;
     }
+    m_document.setPageSize(m_pageSize);
     return true;
 }
 
@@ -277,8 +282,16 @@ void ManualDocument::styleTables()
     }
 }
 
+void ManualDocument::finishLayout() const
+{
+    // The layout runs lazily and only as far as a query needs; where a block
+    // lands depends on everything before it, so lay out the whole document.
+    m_document.pageCount();
+}
+
 bool ManualDocument::keepWithNextBlock()
 {
+    finishLayout();
     bool moved = false;
     for (QTextBlock block = m_document.begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat format = block.blockFormat();
@@ -290,14 +303,15 @@ bool ManualDocument::keepWithNextBlock()
             continue;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor(block).setBlockFormat(format);
-        // The layout follows the change before the next block is measured.
         moved = true;
+        break; // everything after it moves: measure again
     }
     return moved;
 }
 
 int ManualDocument::pageOf(const QTextBlock &block) const
 {
+    finishLayout();
     const QTextLayout *layout = block.layout();
     double top = m_document.documentLayout()->blockBoundingRect(block).top();
     if (layout != nullptr && layout->lineCount() > 0)
@@ -323,6 +337,7 @@ QList<ManualHeading> ManualDocument::headings() const
 
 void ManualDocument::drawPage(QPainter *painter, int page) const
 {
+    finishLayout();
     const QRectF area(0, page * m_pageSize.height(), m_pageSize.width(), m_pageSize.height());
     painter->save();
     painter->translate(0, -area.top());

@@ -57,11 +57,12 @@ public:
 
 private:
     bool placeImages(const QStringList &imageFolders);
+    void finishLayout() const;
     void dropCodeTails();
     void styleBlocks();
     void styleTables();
-    // Pushes every heading or picture whose following block starts on a
-    // later page onto that page; returns whether anything moved.
+    // Pushes the first heading or picture whose following block starts on
+    // a later page onto that page; returns whether one moved.
     bool keepWithNextBlock();
 
     QPaintDevice *m_device;

@@ -8,7 +8,10 @@ set(_manual_dir ${CMAKE_CURRENT_LIST_DIR})
 set(_manual_tools ${PROJECT_SOURCE_DIR}/app/resources/tools)
 set(_manual_build ${CMAKE_CURRENT_BINARY_DIR}/manual)
 set(VELMO_MANUAL_SHOTS_DIR ${_manual_build}/shots)
-set(VELMO_MANUAL_SHOTS_LIST ${VELMO_MANUAL_SHOTS_DIR}/shots.txt)
+# For the tests, which read the manual back.
+set(VELMO_MANUAL_SHOTS_LIST ${VELMO_MANUAL_SHOTS_DIR}/shots.txt CACHE INTERNAL "the manual's list of screenshots")
+set(VELMO_MANUAL_SOURCE ${_manual_dir}/manual.md CACHE INTERNAL "the manual's Markdown source")
+set(VELMO_MANUAL_PDF ${VELMO_HELP_MANUAL_PDF} CACHE INTERNAL "the printed manual")
 
 # The PDF generator's parts, also linked by its tests.
 add_library(velmo_manualpdf_core STATIC
@@ -18,7 +21,9 @@ add_library(velmo_manualpdf_core STATIC
     ${_manual_tools}/ManualDocument.h
     ${_manual_tools}/ManualHeading.h
     ${_manual_tools}/ManualSource.cpp
-    ${_manual_tools}/ManualSource.h)
+    ${_manual_tools}/ManualSource.h
+    ${_manual_tools}/PdfTextMap.cpp
+    ${_manual_tools}/PdfTextMap.h)
 target_include_directories(velmo_manualpdf_core PUBLIC ${_manual_tools})
 target_link_libraries(velmo_manualpdf_core PUBLIC Qt5::Gui velmo_settings)
 
