@@ -259,7 +259,8 @@ void ManualDocument::styleTables()
         format.setTopMargin(points(3));
         format.setBottomMargin(points(8));
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        format.setHeaderRowCount(1);
+        // No repeated header rows: Qt draws a repeated header over the text
+        // that follows a table ending at the foot of a page.
         table->setFormat(format);
         for (int column = 0; column < table->columns(); ++column) {
             QTextTableCell cell = table->cellAt(0, column);

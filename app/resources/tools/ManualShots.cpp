@@ -120,18 +120,17 @@ bool chooseLanguage(VelmoWidget &window, bool english)
     return options->currentLanguage() == (english ? LanguageSettings::English : LanguageSettings::Chinese);
 }
 
+// The shots run after this returns: the steps capture nothing of its own.
 void addShots(ShotRunner &runner, VelmoWidget &window)
 {
-    ConnectionWidget *connection = window.connectionWidget();
-
-    runner.add(QStringLiteral("main-start"), [&]() -> QWidget * { return &window; });
-    runner.add(QStringLiteral("connection-dialog"), [&]() -> QWidget * {
+    runner.add(QStringLiteral("main-start"), [&window]() -> QWidget * { return &window; });
+    runner.add(QStringLiteral("connection-dialog"), [&window]() -> QWidget * {
         ShotRunner::click(&window, QStringLiteral("pushButton_connect"));
-        return shownWithin(connection, kWindowMs);
+        return shownWithin(window.connectionWidget(), kWindowMs);
     });
-    runner.add(QStringLiteral("main-connected"), [&]() -> QWidget * {
-        ShotRunner::click(connection, QStringLiteral("pushButton_connectSerial"));
-        if (!ShotRunner::waitUntil([&] { return window.controlWidgets().size() >= 2; }, kConnectMs))
+    runner.add(QStringLiteral("main-connected"), [&window]() -> QWidget * {
+        ShotRunner::click(window.connectionWidget(), QStringLiteral("pushButton_connectSerial"));
+        if (!ShotRunner::waitUntil([&window] { return window.controlWidgets().size() >= 2; }, kConnectMs))
             return nullptr;
         return &window;
     });
@@ -145,18 +144,18 @@ void addShots(ShotRunner &runner, VelmoWidget &window)
 
     runner.add(
         QStringLiteral("cycle-dialog"),
-        [&]() -> QWidget * {
+        [&window]() -> QWidget * {
             VelmoControlWidget *panel = firstPanel(window);
             if (panel == nullptr || !ShotRunner::click(panel, QStringLiteral("pushButton_circle")))
                 return nullptr;
             return shownWithin(panel->cycleOperationWidget(), kWindowMs);
         },
-        [&] { firstPanel(window)->cycleOperationWidget()->hide(); });
+        [&window] { firstPanel(window)->cycleOperationWidget()->hide(); });
     // The panel's own button for it is hidden in this version; shown as the
     // panel would show it.
     runner.add(
         QStringLiteral("device-params"),
-        [&]() -> QWidget * {
+        [&window]() -> QWidget * {
             VelmoControlWidget *panel = firstPanel(window);
             if (panel == nullptr)
                 return nullptr;
@@ -164,16 +163,16 @@ void addShots(ShotRunner &runner, VelmoWidget &window)
             panel->deviceParamWidget()->raise();
             return shownWithin(panel->deviceParamWidget(), kWindowMs);
         },
-        [&] { firstPanel(window)->deviceParamWidget()->hide(); });
+        [&window] { firstPanel(window)->deviceParamWidget()->hide(); });
 
-    runner.add(QStringLiteral("axis-panel"), [&]() -> QWidget * {
+    runner.add(QStringLiteral("axis-panel"), [&window]() -> QWidget * {
         if (!moveFirstAxis(window, 0.8))
             return nullptr;
         return firstPanel(window);
     });
     runner.add(
         QStringLiteral("motion-chart"),
-        [&]() -> QWidget * {
+        [&window]() -> QWidget * {
             VelmoControlWidget *panel = firstPanel(window);
             if (panel == nullptr || !ShotRunner::click(panel, QStringLiteral("pushButton_jogLeft")))
                 return nullptr;
@@ -186,11 +185,11 @@ void addShots(ShotRunner &runner, VelmoWidget &window)
             chart->resize(1000, 560);
             return shownWithin(chart, kWindowMs);
         },
-        [&] { firstPanel(window)->motionChart()->close(); });
+        [&window] { firstPanel(window)->motionChart()->close(); });
 
     runner.add(
         QStringLiteral("add-axis-dialog"),
-        [&]() -> QWidget * {
+        [&window]() -> QWidget * {
             AddControlsWidget *dialog = window.addControlsWidget();
             ShotRunner::click(&window, QStringLiteral("pushButton_addAsix"));
             if (shownWithin(dialog, kWindowMs) == nullptr)
@@ -199,27 +198,27 @@ void addShots(ShotRunner &runner, VelmoWidget &window)
             auto *models = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_models"));
             return models != nullptr && models->count() > 0 ? dialog : nullptr;
         },
-        [&] { window.addControlsWidget()->close(); });
+        [&window] { window.addControlsWidget()->close(); });
 
     runner.add(QStringLiteral("options-language"),
-               [&] { return optionsPage(window, QStringLiteral("pushButton_language")); });
+               [&window] { return optionsPage(window, QStringLiteral("pushButton_language")); });
     runner.add(QStringLiteral("options-trigger"),
-               [&] { return optionsPage(window, QStringLiteral("pushButton_trigger")); });
+               [&window] { return optionsPage(window, QStringLiteral("pushButton_trigger")); });
     runner.addModal(QStringLiteral("options-motor-warning"),
-                    [&] { optionsPage(window, QStringLiteral("pushButton_motorParam")); });
-    runner.add(QStringLiteral("options-motor"), [&]() -> QWidget * {
+                    [&window] { optionsPage(window, QStringLiteral("pushButton_motorParam")); });
+    runner.add(QStringLiteral("options-motor"), [&window]() -> QWidget * {
         OptionsWidget *options = window.optionsWidget();
         return ShotRunner::click(options, QStringLiteral("pushButton_ReadParam")) ? options : nullptr;
     });
     runner.add(
         QStringLiteral("options-compensation"),
-        [&] { return optionsPage(window, QStringLiteral("pushButton_posConpen")); },
-        [&] { window.optionsWidget()->close(); });
+        [&window] { return optionsPage(window, QStringLiteral("pushButton_posConpen")); },
+        [&window] { window.optionsWidget()->close(); });
 
     runner.add(
         QStringLiteral("main-connected-en"),
-        [&]() -> QWidget * { return chooseLanguage(window, true) ? &window : nullptr; },
-        [&] { chooseLanguage(window, false); });
+        [&window]() -> QWidget * { return chooseLanguage(window, true) ? &window : nullptr; },
+        [&window] { chooseLanguage(window, false); });
 }
 
 int fail(const QString &message)
