@@ -17,8 +17,10 @@
 #include "AppResources.h"
 #include "ConnectionWidget.h"
 #include "CycleOperationWidget.h"
+#include "DebugWidget.h"
 #include "DeviceParamWidget.h"
 #include "DriveParamWidget.h"
+#include "HelpWidget.h"
 #include "JogParamWidget.h"
 #include "LanguageSettings.h"
 #include "MotionChartWindow.h"
@@ -37,6 +39,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -216,6 +219,40 @@ void addShots(ShotRunner &runner, VelmoWidget &window)
         [&window] { window.optionsWidget()->close(); });
 
     runner.add(
+        QStringLiteral("help-dialog"),
+        [&window]() -> QWidget * {
+            ShotRunner::click(&window, QStringLiteral("pushButton_help"));
+            return shownWithin(window.helpWidget(), kWindowMs);
+        },
+        [&window] { window.helpWidget()->hide(); });
+    // The developer panel has no button: the main window's shortcut runs this slot.
+    runner.add(QStringLiteral("debug-commands"), [&window]() -> QWidget * {
+        QMetaObject::invokeMethod(&window, "on_pushButton_debug_clicked");
+        DebugWidget *panel = window.debugWidget();
+        if (shownWithin(panel, kWindowMs) == nullptr)
+            return nullptr;
+        panel->resize(panel->sizeHint().expandedTo(QSize(1180, 760)));
+        ShotRunner::click(panel, QStringLiteral("pushButton_27")); // target position of axis A
+        ShotRunner::click(panel, QStringLiteral("pushButton_30")); // its running state
+        return panel;
+    });
+    runner.add(
+        QStringLiteral("debug-motor"),
+        [&window]() -> QWidget * {
+            DebugWidget *panel = window.debugWidget();
+            auto *tabs = panel->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+            if (tabs == nullptr)
+                return nullptr;
+            tabs->setCurrentIndex(1);
+            ShotRunner::click(panel, QStringLiteral("pushButton_readMorotParams"));
+            return panel;
+        },
+        [&window] {
+            window.debugWidget()->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
+            window.debugWidget()->hide();
+        });
+
+    runner.add(
         QStringLiteral("main-connected-en"),
         [&window]() -> QWidget * { return chooseLanguage(window, true) ? &window : nullptr; },
         [&window] { chooseLanguage(window, false); });
@@ -232,6 +269,8 @@ int fail(const QString &message)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The help dialog shows the version of the program it is part of.
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMO_VERSION));
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2)
         return fail(QStringLiteral("usage: velmo_manualshots <folder>"));

@@ -39,6 +39,7 @@ add_executable(velmo_manualshots
     ${_manual_tools}/ShotRunner.h)
 target_link_libraries(velmo_manualshots PRIVATE velmoAppCore Qt5::Test velmo_settings)
 set_target_properties(velmo_manualshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELMO_APP_BIN_DIR})
+target_compile_definitions(velmo_manualshots PRIVATE VELMO_VERSION="${PROJECT_VERSION}")
 
 # The virtual controller's built-in controller, four times faster than real
 # time so that the motion chart has a few moves to show.
