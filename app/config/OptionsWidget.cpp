@@ -2,6 +2,7 @@
 #include "ui_OptionsWidget.h"
 
 #include "FramelessDialog.h"
+#include "InputCheck.h"
 #include "SerialComDev.h"
 #include "StyledMessageBox.h"
 #include "velmoLibrary.h"
@@ -43,10 +44,7 @@ QString doubleText(double value)
 // A label's text without its trailing colon, to name a field in a message.
 QString fieldName(const QLabel *label)
 {
-    QString name = label->text().trimmed();
-    while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
+    return InputCheck::fieldName(label->text());
 }
 
 } // namespace

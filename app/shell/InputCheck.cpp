@@ -14,11 +14,16 @@ bool InputCheck::readable(const QAbstractSpinBox *field, const QString &fieldLab
     if (field == nullptr || field->hasAcceptableInput())
         return true;
     m_unreadable.append(field);
-    QString name = fieldLabel.trimmed();
+    require(false, QCoreApplication::translate("QObject", "输入值无效：%1").arg(fieldName(fieldLabel)));
+    return false;
+}
+
+QString InputCheck::fieldName(const QString &labelText)
+{
+    QString name = labelText.trimmed();
     while (name.endsWith(QLatin1Char(':')) || name.endsWith(QChar(0xFF1A)))
         name.chop(1);
-    require(false, QCoreApplication::translate("QObject", "输入值无效：%1").arg(name));
-    return false;
+    return name.trimmed();
 }
 
 void InputCheck::requireUpTo(const QAbstractSpinBox *field, double value, double limit, const char *message)

@@ -27,6 +27,10 @@ public:
     // The messages, each followed by a line break.
     QString text() const { return m_text; }
 
+    // A field's label text without its colon (ASCII or full-width), to name
+    // the field in a message.
+    static QString fieldName(const QString &labelText);
+
     // A number in a message: six significant digits, shortest form.
     static QString number(double value);
 

@@ -2,6 +2,7 @@
 #include "ui_DebugWidget.h"
 
 #include "Heart.h"
+#include "InputCheck.h"
 #include "SerialComDev.h"
 #include "velmoLibrary.h"
 
@@ -67,10 +68,7 @@ QString generalNumber(double value, int digits)
 // A label's text without its trailing colon, to name a field in a message.
 QString fieldName(const QLabel *label)
 {
-    QString name = label->text().trimmed();
-    while (name.endsWith(QChar(0xFF1A)) || name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name.trimmed();
+    return InputCheck::fieldName(label->text());
 }
 
 } // namespace
