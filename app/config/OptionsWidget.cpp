@@ -3,6 +3,7 @@
 
 #include "FramelessDialog.h"
 #include "InputCheck.h"
+#include "MotorBlockText.h"
 #include "SerialComDev.h"
 #include "StyledMessageBox.h"
 #include "velmoLibrary.h"
@@ -15,9 +16,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -25,14 +24,6 @@ constexpr int kStatusMs = 10000;
 constexpr int kAxisWidgets = 3;
 // Reported when the block cannot be read before a write.
 constexpr int kReadBeforeWriteFailed = 1000;
-
-// The text of a block's text field up to its first zero byte. Latin-1 maps
-// every byte to one character and back, so a read followed by a write keeps
-// the stored bytes whatever encoding wrote them.
-QString fieldText(const char *field, int size)
-{
-    return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
-}
 
 // Shortest text that reads back as the same double: a read followed by a
 // write must not round the values the user did not touch.
@@ -300,8 +291,9 @@ void OptionsWidget::on_pushButton_ReadParam_clicked()
         showStatus(tr("读取电机参数失败：error（%1）").arg(result), true);
         return;
     }
-    ui->lineEdit_motor_modelName->setText(fieldText(block.modelName, int(sizeof block.modelName)));
-    ui->lineEdit_motor_serialNumber->setText(fieldText(block.serialNumber, int(sizeof block.serialNumber)));
+    ui->lineEdit_motor_modelName->setText(MotorBlockText::fieldText(block.modelName, int(sizeof block.modelName)));
+    ui->lineEdit_motor_serialNumber->setText(
+        MotorBlockText::fieldText(block.serialNumber, int(sizeof block.serialNumber)));
     ui->lineEdit_motor_pulse->setText(QString::number(block.pulse));
     ui->lineEdit_motor_helicalPitch->setText(doubleText(block.helicalPitch));
     ui->lineEdit_motor_restoreSpeed->setText(doubleText(block.restoreSpeed));
@@ -321,43 +313,20 @@ bool OptionsWidget::editedBlock(MotorParams &block, QString &message) const
         return false;
     };
     auto text = [&](const QLineEdit *edit, const QLabel *label, char *field, int size) {
-        const QString value = edit->text();
-        for (const QChar c : value) {
-            if (c.unicode() > 0xFF)
-                return refuse(label);
-        }
-        const QByteArray bytes = value.toLatin1();
-        if (bytes.size() > size)
-            return refuse(label);
-        std::memset(field, 0, size_t(size));
-        std::memcpy(field, bytes.constData(), size_t(bytes.size()));
-        return true;
+        return MotorBlockText::toTextField(edit->text(), field, size) || refuse(label);
     };
     auto real = [&](const QLineEdit *edit, const QLabel *label, double &field) {
-        bool ok = false;
-        const double value = edit->text().trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(value))
-            return refuse(label);
-        field = value;
-        return true;
+        return MotorBlockText::toFiniteDouble(edit->text(), field) || refuse(label);
     };
     auto small = [&](const QLineEdit *edit, const QLabel *label, int16_t &field) {
-        bool ok = false;
-        const int value = edit->text().trimmed().toInt(&ok, 10);
-        if (!ok || value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-            return refuse(label);
-        field = int16_t(value);
-        return true;
+        return MotorBlockText::toInt16(edit->text(), field) || refuse(label);
     };
 
     if (!text(ui->lineEdit_motor_modelName, ui->label_motor_modelName, block.modelName, int(sizeof block.modelName)))
         return false;
-    bool ok = false;
     // Pulses per revolution is a 32-bit count: 70000 is a valid value.
-    const uint pulse = ui->lineEdit_motor_pulse->text().trimmed().toUInt(&ok, 10);
-    if (!ok)
+    if (!MotorBlockText::toUInt32(ui->lineEdit_motor_pulse->text(), block.pulse))
         return refuse(ui->label_motor_pulse);
-    block.pulse = quint32(pulse);
     return text(ui->lineEdit_motor_serialNumber, ui->label_motor_serialNumber, block.serialNumber,
                 int(sizeof block.serialNumber))
         && real(ui->lineEdit_motor_helicalPitch, ui->label_motor_helicalPitch, block.helicalPitch)

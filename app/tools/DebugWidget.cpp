@@ -3,6 +3,7 @@
 
 #include "Heart.h"
 #include "InputCheck.h"
+#include "MotorBlockText.h"
 #include "SerialComDev.h"
 #include "velmoLibrary.h"
 
@@ -14,7 +15,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -34,23 +34,6 @@ auto callLocked(int axis, Call call) -> decltype(call(0, 0))
 {
     QMutexLocker lock(&SerialComDev::libMutex);
     return call(SerialComDev::currentDevId(), axis);
-}
-
-// Text of a fixed-size field up to its first zero byte; Latin-1 maps every
-// byte to one character, so any stored bytes can be shown and written back.
-QString fieldText(const char *field, int size)
-{
-    return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
-}
-
-bool latin1Bytes(const QString &text, QByteArray &bytes)
-{
-    for (const QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return false;
-    }
-    bytes = text.toLatin1();
-    return true;
 }
 
 bool parseDouble(const QString &text, double &value)
@@ -214,7 +197,7 @@ void DebugWidget::runTextSetter(const QPushButton *button, const QLineEdit *edit
 {
     QByteArray bytes;
     // An empty text is sent as an empty field: that is how a name is cleared.
-    if (!latin1Bytes(edit->text(), bytes)) {
+    if (!MotorBlockText::latin1Bytes(edit->text(), bytes)) {
         refuseInput(button);
         return;
     }
@@ -241,7 +224,7 @@ void DebugWidget::runTextGetter(QLineEdit *edit, TextGetter call)
 {
     char buffer[kTextBytes] = {};
     const int result = callLocked(axis(), [&](int id, int axis) { return call(id, axis, buffer, kTextBytes); });
-    edit->setText(fieldText(buffer, kTextBytes));
+    edit->setText(MotorBlockText::fieldText(buffer, kTextBytes));
     showCode(result);
 }
 
@@ -450,36 +433,17 @@ bool DebugWidget::pageBlock(MotorParams &block, QString &problem) const
         return false;
     };
     auto text = [&](const QLineEdit *edit, const QLabel *label, char *field, int size) {
-        QByteArray bytes;
-        if (!latin1Bytes(edit->text(), bytes) || bytes.size() > size)
-            return refuse(label);
-        std::memset(field, 0, size_t(size));
-        std::memcpy(field, bytes.constData(), size_t(bytes.size()));
-        return true;
+        return MotorBlockText::toTextField(edit->text(), field, size) || refuse(label);
     };
     auto real = [&](const QLineEdit *edit, const QLabel *label, double &field) {
-        double value = 0;
-        if (!parseDouble(edit->text(), value) || !std::isfinite(value))
-            return refuse(label);
-        field = value;
-        return true;
+        return MotorBlockText::toFiniteDouble(edit->text(), field) || refuse(label);
     };
     auto unsigned32 = [&](const QLineEdit *edit, const QLabel *label, uint32_t &field) {
-        bool ok = false;
-        const uint value = edit->text().trimmed().toUInt(&ok, 10);
-        if (!ok)
-            return refuse(label);
-        field = uint32_t(value);
-        return true;
+        return MotorBlockText::toUInt32(edit->text(), field) || refuse(label);
     };
     // Every 16-bit field of the block is an int16_t.
     auto signed16 = [&](const QLineEdit *edit, const QLabel *label, int16_t &field) {
-        bool ok = false;
-        const int value = edit->text().trimmed().toInt(&ok, 10);
-        if (!ok || value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-            return refuse(label);
-        field = int16_t(value);
-        return true;
+        return MotorBlockText::toInt16(edit->text(), field) || refuse(label);
     };
     // A combo box shows no item when the stage reported a value it does not list.
     auto index = [&](const QComboBox *box, const QLabel *label, int16_t &field) {
@@ -525,8 +489,9 @@ bool DebugWidget::pageBlock(MotorParams &block, QString &problem) const
 
 void DebugWidget::showBlock(const MotorParams &block)
 {
-    ui->lineEdit_motor_modelName->setText(fieldText(block.modelName, int(sizeof block.modelName)));
-    ui->lineEdit_motor_serialNumber->setText(fieldText(block.serialNumber, int(sizeof block.serialNumber)));
+    ui->lineEdit_motor_modelName->setText(MotorBlockText::fieldText(block.modelName, int(sizeof block.modelName)));
+    ui->lineEdit_motor_serialNumber->setText(
+        MotorBlockText::fieldText(block.serialNumber, int(sizeof block.serialNumber)));
     ui->lineEdit_motor_pulse->setText(QString::number(block.pulse));
     ui->lineEdit_motor_helicalPitch->setText(generalNumber(block.helicalPitch, 6));
     ui->lineEdit_motor_restoreSpeed->setText(generalNumber(block.restoreSpeed, 6));
@@ -539,7 +504,7 @@ void DebugWidget::showBlock(const MotorParams &block)
     ui->comboBox_motor_unitType->setCurrentIndex(block.unitType);
     // An order the list does not hold shows no item rather than a stale one.
     ui->comboBox_opt_order->setCurrentIndex(
-        ui->comboBox_opt_order->findText(fieldText(block.optOrder, int(sizeof block.optOrder))));
+        ui->comboBox_opt_order->findText(MotorBlockText::fieldText(block.optOrder, int(sizeof block.optOrder))));
     ui->lineEdit_max_speed->setText(generalNumber(block.maxSpeed, 6));
     ui->lineEdit_max_acc->setText(generalNumber(block.maxAcc, 6));
     ui->lineEdit_min_pos->setText(generalNumber(block.minPos, 6));
