@@ -1,4 +1,5 @@
 #include "AddControlsWidget.h"
+#include "AppLogCategories.h"
 #include "ui_AddControlsWidget.h"
 
 #include "FramelessDialog.h"
@@ -7,7 +8,6 @@
 #include "velmoLibrary.h"
 
 #include <QButtonGroup>
-#include <QDebug>
 #include <QEvent>
 #include <QListView>
 
@@ -88,7 +88,7 @@ void AddControlsWidget::on_pushButton_confirm_clicked()
         return;
     }
     const MotorParams block = motorBlockFromDevParam(*model);
-    qDebug().noquote() << "on_pushButton_confirm_clicked" << model->name;
+    qCDebug(lcApp).noquote() << "on_pushButton_confirm_clicked" << model->name;
 
     bool isNumber = false;
     QString number = axisText;

@@ -1,4 +1,5 @@
 #include "OptionsWidget.h"
+#include "AppLogCategories.h"
 #include "ui_OptionsWidget.h"
 
 #include "FramelessDialog.h"
@@ -10,7 +11,6 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QDebug>
 #include <QListView>
 #include <QLocale>
 #include <QMessageBox>
@@ -259,7 +259,7 @@ void OptionsWidget::on_doubleSpinBox_Axis2_editingFinished()
 
 void OptionsWidget::on_doubleSpinBox_Axis3_editingFinished()
 {
-    qDebug() << "on_doubleSpinBox_Axis3_editingFinished" << ui->doubleSpinBox_Axis3->value();
+    qCDebug(lcApp) << "on_doubleSpinBox_Axis3_editingFinished" << ui->doubleSpinBox_Axis3->value();
     emit SerialComDev::instance()->signal_setTriggerInDisp(2, ui->doubleSpinBox_Axis3->value());
 }
 

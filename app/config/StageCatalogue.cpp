@@ -1,7 +1,7 @@
 #include "StageCatalogue.h"
+#include "AppLogCategories.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,17 +61,18 @@ QString StageCatalogue::defaultPath()
 
 bool StageCatalogue::loadFile(const QString &path)
 {
-    qDebug() << "loadModelsData" << path;
+    qCDebug(lcApp) << "loadModelsData" << path;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "open file error";
+        qCWarning(lcApp) << "open file error";
         return false;
     }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    qDebug() << "loadModelsData parse error" << error.error;
-    if (error.error != QJsonParseError::NoError)
+    if (error.error != QJsonParseError::NoError) {
+        qCWarning(lcApp) << "loadModelsData parse error" << error.error;
         return false;
+    }
     return loadJson(document);
 }
 
@@ -79,7 +80,7 @@ bool StageCatalogue::loadJson(const QJsonDocument &document)
 {
     const QJsonObject top = document.object(); // empty for arrays and null documents
     if (top.isEmpty()) {
-        qDebug() << "loadModelsJson: empty top-level object, catalogue kept";
+        qCDebug(lcApp) << "loadModelsJson: empty top-level object, catalogue kept";
         return false;
     }
 

@@ -1,11 +1,11 @@
 #include "ConnectionWidget.h"
+#include "AppLogCategories.h"
 #include "ui_ConnectionWidget.h"
 
 #include "FramelessDialog.h"
 #include "SerialComDev.h"
 #include "velmoLibrary.h"
 
-#include <QDebug>
 #include <QEvent>
 #include <QHash>
 #include <QListView>
@@ -149,7 +149,7 @@ void ConnectionWidget::on_pushButton_close_clicked()
 void ConnectionWidget::on_pushButton_connectSerial_clicked()
 {
     const int id = ui->comboBox_comList->currentData().toInt();
-    qDebug() << "devPort: " << id;
+    qCDebug(lcService) << "devPort: " << id;
     const int result = SerialComDev::instance()->openDevice(id);
     if (result < 0) {
         showTimedMessage(tr("打开设备失败(err:%1)").arg(result));

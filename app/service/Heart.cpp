@@ -1,6 +1,6 @@
 #include "Heart.h"
+#include "AppLogCategories.h"
 
-#include <QDebug>
 
 Heart::Heart()
 {
@@ -64,7 +64,7 @@ void Heart::rcvHeartInfo(CONTROLER_STATE state, int ret)
         emit heartBreak(failures);
         return;
     }
-    qDebug().noquote() << "rcvHeartInfo" << 871 << state.rockerSpeed;
+    qCDebug(lcService).noquote() << "rcvHeartInfo" << 871 << state.rockerSpeed;
     {
         QMutexLocker lock(&m_stateMutex);
         this->state = state;

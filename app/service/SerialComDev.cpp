@@ -1,6 +1,6 @@
 #include "SerialComDev.h"
+#include "AppLogCategories.h"
 
-#include <QDebug>
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QThread>
@@ -67,7 +67,7 @@ SerialComDev::SerialComDev()
 SerialComDev::~SerialComDev()
 {
     if (m_connected) {
-        qDebug() << "~SerialComDev";
+        qCDebug(lcService) << "~SerialComDev";
         closeDevice();
         m_connected = false;
     }
@@ -472,7 +472,7 @@ bool SerialComDev::readMotorAutoDetect(int axis, int *code)
     if (::getMotorAutoDetect(m_devId, axis, &detected) < 0)
         return false;
     *code = quint8(detected);
-    qDebug().noquote() << "readMotorAutoDetect  " << *code;
+    qCDebug(lcService).noquote() << "readMotorAutoDetect  " << *code;
     m_autoDetectMap[axis] = *code;
     return true;
 }
@@ -548,7 +548,7 @@ int SerialComDev::readAxisParams(int axis)
 
     std::memset(buffer, 0, sizeof buffer);
     const int serialResult = ::getMotorSerialNumber(m_devId, axis, buffer, kTextBufferSize);
-    qDebug().noquote() << "readAxisParams" << serialResult;
+    qCDebug(lcService).noquote() << "readAxisParams" << serialResult;
     if (serialResult < 0)
         return -2;
     record.motorSerial = textUntilZero(buffer, kTextBufferSize);
@@ -576,7 +576,7 @@ int SerialComDev::readAxisParams(int axis)
 
     char ok = 0;
     const double target = ::getTargetPos(m_devId, axis, &ok);
-    qDebug().noquote() << "readAxisParams" << 224 << target;
+    qCDebug(lcService).noquote() << "readAxisParams" << 224 << target;
     if (ok == 0)
         return -7;
     record.targetPos = target;
@@ -654,7 +654,7 @@ int SerialComDev::readTriggerParams(int axis, int *in, int *out, double *step)
 QString SerialComDev::getAxisSerialNo(int axis)
 {
     const MotorDevInfo record = cachedRecord(axis);
-    qDebug().noquote() << "getAxisSerialNo" << record.axis << record.motorSerial << record.acceleration
+    qCDebug(lcService).noquote() << "getAxisSerialNo" << record.axis << record.motorSerial << record.acceleration
                        << record.motorModel;
     return record.motorSerial;
 }

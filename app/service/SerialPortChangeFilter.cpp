@@ -1,6 +1,6 @@
 #include "SerialPortChangeFilter.h"
+#include "AppLogCategories.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -70,7 +70,7 @@ void SerialPortChangeFilter::startMonitor()
     // libudev would hand out a monitor that never fires when no udev daemon
     // runs; say so once instead.
     if (!QFileInfo::exists(QStringLiteral("/run/udev/control"))) {
-        qDebug() << "SerialPortChangeFilter: udev is not running, USB hot-plug is not watched";
+        qCInfo(lcService) << "SerialPortChangeFilter: udev is not running, USB hot-plug is not watched";
         return;
     }
     m_udev = udev_new();
@@ -80,7 +80,7 @@ void SerialPortChangeFilter::startMonitor()
         || udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "usb", "usb_device") < 0
         || udev_monitor_enable_receiving(m_monitor) < 0
         || udev_monitor_get_fd(m_monitor) < 0) {
-        qDebug() << "SerialPortChangeFilter: no udev monitor, USB hot-plug is not watched";
+        qCInfo(lcService) << "SerialPortChangeFilter: no udev monitor, USB hot-plug is not watched";
         stopMonitor();
         return;
     }
@@ -89,7 +89,7 @@ void SerialPortChangeFilter::startMonitor()
     // member pointer can pick one; connect by name.
     if (!connect(m_notifier, SIGNAL(activated(QSocketDescriptor, QSocketNotifier::Type)), this,
                  SLOT(readMonitor()))) {
-        qDebug() << "SerialPortChangeFilter: cannot watch the udev monitor, USB hot-plug is not watched";
+        qCInfo(lcService) << "SerialPortChangeFilter: cannot watch the udev monitor, USB hot-plug is not watched";
         stopMonitor();
     }
 #endif

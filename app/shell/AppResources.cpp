@@ -1,9 +1,9 @@
 #include "AppResources.h"
+#include "AppLogCategories.h"
 
 #include "LanguageSettings.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -28,7 +28,7 @@ QString styleSheet()
 {
     QFile file(QStringLiteral(":/style.qss"));
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "loadFile ERROR";
+        qCWarning(lcApp) << "loadFile ERROR";
         return QString();
     }
     QByteArray bytes = file.readAll();

@@ -1,4 +1,5 @@
 #include "MoveParamWidget.h"
+#include "AppLogCategories.h"
 #include "ui_MoveParamWidget.h"
 
 #include "InputCheck.h"
@@ -6,7 +7,6 @@
 #include "UnitText.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 MoveParamWidget::MoveParamWidget(QWidget *parent) : ParamPopup(parent), ui(new Ui::MoveParamWidget)
 {
@@ -44,7 +44,7 @@ void MoveParamWidget::loadParams()
     ui->doubleSpinBox_disp->setValue(target);
     ui->doubleSpinBox_speed->setValue(speed);
     ui->doubleSpinBox_acc->setValue(acc);
-    qDebug() << "loadParams" << target << speed << acc;
+    qCDebug(lcApp) << "loadParams" << target << speed << acc;
 }
 
 void MoveParamWidget::on_pushButton_confirm_clicked()

@@ -1,4 +1,5 @@
 #include "VelmoControlWidget.h"
+#include "AppLogCategories.h"
 #include "ui_VelmoControlWidget.h"
 
 #include "CycleOperationWidget.h"
@@ -13,7 +14,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
-#include <QDebug>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -272,7 +272,7 @@ void VelmoControlWidget::slot_updateDevState(int ID, MotorStageState state)
     if (first || state.isHome != m_sState.isHome)
         ui->label_originLight->setStyleSheet(lampStyle("label_originLight", state.isHome != 0));
     if (first || state.isCanRun != m_sState.isCanRun) {
-        qDebug() << "state.isCanRun != m_sState.isCanRun : " << state.isCanRun << m_sState.isCanRun;
+        qCDebug(lcApp) << "state.isCanRun != m_sState.isCanRun : " << state.isCanRun << m_sState.isCanRun;
         applyCanRun(state.isCanRun != 0);
     }
 
@@ -300,7 +300,7 @@ void VelmoControlWidget::slot_updateDevState(int ID, MotorStageState state)
         m_runCount = 0;
     }
 
-    qDebug() << "slot_updateDevState" << state.isLeftLimit << state.isRightLimit << state.isNegLimitFault
+    qCDebug(lcApp) << "slot_updateDevState" << state.isLeftLimit << state.isRightLimit << state.isNegLimitFault
              << state.isPosLimitFault << state.isHomeFault;
     const struct {
         uint16_t now;
@@ -421,7 +421,7 @@ void VelmoControlWidget::on_pushButton_setting_clicked()
 
 void VelmoControlWidget::on_pushButton_move_clicked()
 {
-    qDebug() << "on_pushButton_move_clicked" << m_iIndex;
+    qCDebug(lcApp) << "on_pushButton_move_clicked" << m_iIndex;
     startMotor(MOVE_CODE_MOVE);
 }
 
@@ -588,7 +588,7 @@ void VelmoControlWidget::setRockerSpeed(int level)
 void VelmoControlWidget::setMoveBtnEnabled(bool enabled)
 {
     m_rockerMode = !enabled;
-    qDebug() << "setMoveBtnEnabled" << enabled << m_sState.isCanRun;
+    qCDebug(lcApp) << "setMoveBtnEnabled" << enabled << m_sState.isCanRun;
     const QList<QWidget *> motionWidgets{ui->pushButton_move,      ui->pushButton_moveParam, ui->pushButton_jogLeft,
                                          ui->pushButton_jogRight,  ui->pushButton_jogParam,  ui->pushButton_driveLeft,
                                          ui->pushButton_driveRight, ui->pushButton_driveParam, ui->label_6,

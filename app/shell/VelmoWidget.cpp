@@ -1,4 +1,5 @@
 #include "VelmoWidget.h"
+#include "AppLogCategories.h"
 #include "ui_VelmoWidget.h"
 
 #include "AddControlsWidget.h"
@@ -17,7 +18,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDebug>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -245,7 +245,7 @@ void VelmoWidget::addControlWidget(const QString &model, int axis, const VelmoDe
     connect(service, &SerialComDev::signal_updateCurrentPos, control, &VelmoControlWidget::slot_updateCurrentPos);
     connect(service, &SerialComDev::signal_updateDevState, control, &VelmoControlWidget::slot_updateDevState);
     connect(service, &SerialComDev::signal_showOperationMsg, control, &VelmoControlWidget::slot_showOperationMsg);
-    qDebug().noquote() << "addControlWidget: " << axisName(axis);
+    qCDebug(lcApp).noquote() << "addControlWidget: " << axisName(axis);
 
     control->configure(model, axis, param);
     control->logInitialized();
@@ -282,7 +282,7 @@ void VelmoWidget::relayoutControls()
         }
         grid->addWidget(control, k / 2, k % 2);
         control->show();
-        qDebug() << "addwindow";
+        qCDebug(lcApp) << "addwindow";
         ++k;
     }
     // Spacers after the last column and below the last row keep the panels
@@ -297,12 +297,12 @@ void VelmoWidget::slot_AsixButtonClicked(bool checked)
 {
     Q_UNUSED(checked)
     const QString name = sender() != nullptr ? sender()->objectName() : QString();
-    qDebug().noquote() << name;
+    qCDebug(lcApp).noquote() << name;
     for (VelmoControlWidget *control : qAsConst(m_controlList)) {
         if (control->axisName() != name)
             continue;
         if (m_controlShown.value(control, false)) {
-            qDebug() << "slot_AsixButtonClicked return";
+            qCDebug(lcApp) << "slot_AsixButtonClicked return";
             return;
         }
         control->show();
@@ -440,7 +440,7 @@ void VelmoWidget::slot_usbDevPortChanged()
 
 void VelmoWidget::on_radioButton_Rocker_clicked()
 {
-    qDebug() << "on_radioButton_Rocker_clicked";
+    qCDebug(lcApp) << "on_radioButton_Rocker_clicked";
     const bool checked = ui->radioButton_Rocker->isChecked();
     emit SerialComDev::instance()->signal_setRockerEnabled(checked);
     if (checked)
@@ -483,9 +483,9 @@ void VelmoWidget::on_pushButton_showMin_clicked()
 
 void VelmoWidget::on_pushButton_close_clicked()
 {
-    qDebug() << "on_pushButton_close_clicked";
+    qCDebug(lcApp) << "on_pushButton_close_clicked";
     SerialComDev::instance()->closeDevice();
-    qDebug() << "on_pushButton_close_clicked closeDevice";
+    qCDebug(lcApp) << "on_pushButton_close_clicked closeDevice";
     QCoreApplication::quit();
 }
 

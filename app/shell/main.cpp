@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMO_VERSION));
 
     Log log;
-    log.creatLogger(QStringLiteral("option"), 1, QString());
+    log.creatLogger(QStringLiteral("option"), 2, QString());
     log.startAppLog();
 
     AppResources::init();

@@ -1,4 +1,5 @@
 #include "DebugWidget.h"
+#include "AppLogCategories.h"
 #include "ui_DebugWidget.h"
 
 #include "Heart.h"
@@ -7,7 +8,6 @@
 #include "SerialComDev.h"
 #include "velmoLibrary.h"
 
-#include <QDebug>
 #include <QMap>
 #include <QMessageBox>
 #include <QMutexLocker>
@@ -540,7 +540,7 @@ void DebugWidget::on_pushButton_writeMotorParams_clicked()
         ui->lineEdit_msg->setText(problem);
         return;
     }
-    qDebug() << "setMotorParams minPos" << block.minPos;
+    qCDebug(lcApp) << "setMotorParams minPos" << block.minPos;
     const int result = callLocked(axis(), [&](int id, int axis) { return ::setMotorParams(id, axis, block); });
     if (result < 0) {
         ui->lineEdit_msg->setText(QStringLiteral("写入电机参数失败：error（%1）").arg(result));

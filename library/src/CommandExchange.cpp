@@ -1,11 +1,11 @@
 #include "CommandExchange.h"
+#include "LogCategories.h"
 
 #include "FrameCodec.h"
 #include "LibusbTransfer.h"
 #include "LogText.h"
 #include "deviceMgr.h"
 
-#include <QDebug>
 #include <cstring>
 
 namespace velmo {
@@ -30,7 +30,7 @@ int CommandExchange::receiveReply(int id, quint16 code, void *dest, int expected
         return -1;
     channel->readReply(code, reply.data(), total, kReplyTimeoutMs);
     const int result = FrameCodec::validateReply(reply, expectedLength);
-    qDebug().noquote() << 172 << result << LogText::hexPairs(reply);
+    qCDebug(lcExchange).noquote() << 172 << result << LogText::hexPairs(reply);
     if (result == FrameCodec::ReplyOk && dest != nullptr && expectedLength > 0)
         std::memcpy(dest, reply.constData() + FrameCodec::kReplyHeader, std::size_t(expectedLength));
     return result;

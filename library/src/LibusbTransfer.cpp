@@ -1,9 +1,9 @@
 #include "LibusbTransfer.h"
+#include "LogCategories.h"
 
 #include "LogText.h"
 #include "UsbDev.h"
 
-#include <QDebug>
 #include <QMutexLocker>
 
 namespace velmo {
@@ -30,7 +30,7 @@ int LibusbTransfer::send(const QByteArray &frame)
         return -1;
     m_device->clearReplies();
     QMutexLocker lock(&m_sendLock);
-    qDebug().noquote() << LogText::clockTime() << "send->" << LogText::hexPairs(frame);
+    qCDebug(lcExchange).noquote() << LogText::clockTime() << "send->" << LogText::hexPairs(frame);
     const int written = m_device->bulkWrite(frame.constData(), frame.size());
     return written < frame.size() ? -2 : 0;
 }

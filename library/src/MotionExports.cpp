@@ -1,12 +1,12 @@
 // Motion commands and axis state.
 #include "velmoLibrary.h"
+#include "LogCategories.h"
 
 #include "CommandExchange.h"
 #include "CommandFamilies.h"
 #include "StateWord.h"
 #include "WirePayload.h"
 
-#include <QDebug>
 
 using velmo::CommandExchange;
 using velmo::CommandFamilies;
@@ -83,7 +83,7 @@ int VELMO_CALL getRuningState(int id, int axis, MotorStageState *state)
         return result;
     const WireReader reply(data);
     *state = velmo::StateWord::decode(reply.u16(2), reply.i32(4));
-    qDebug().noquote() << "state.currentJog: " << state->currentJog;
+    qCDebug(velmo::lcExchange).noquote() << "state.currentJog: " << state->currentJog;
     return 0;
 }
 

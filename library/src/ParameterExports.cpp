@@ -1,12 +1,12 @@
 // Axis parameters, trigger settings, position compensation, controller
 // identity and joystick.
 #include "velmoLibrary.h"
+#include "LogCategories.h"
 
 #include "CommandExchange.h"
 #include "CommandFamilies.h"
 #include "WirePayload.h"
 
-#include <QDebug>
 #include <cstring>
 
 using velmo::CommandExchange;
@@ -47,7 +47,7 @@ int readCompensation(int id, int axis, quint16 code, PosConpenPoint *points, int
     // The count comes from the controller; the caller's table holds 10 points.
     const int stored = qMin(int(reply.u16(2)), kCompensationPoints);
     if (logCount)
-        qDebug().noquote() << "getPositivePosConpen" << reply.u16(2);
+        qCDebug(velmo::lcExchange).noquote() << "getPositivePosConpen" << reply.u16(2);
     *count = stored;
     for (int i = 0; i < stored; ++i) {
         points[i].expectPos = reply.f64(4 + i * 16);
@@ -235,7 +235,7 @@ int VELMO_CALL getDevSerialNumber(int id, char *buffer, int size)
 {
     const int result = CommandFamilies::readText(id, 0x1004, QByteArray(), 0, buffer, size);
     if (result == 0)
-        qDebug().noquote() << "getDevSerialNumber" << 268
+        qCDebug(velmo::lcExchange).noquote() << "getDevSerialNumber" << 268
                            << QString::fromLatin1(buffer, int(qstrnlen(buffer, WirePayload::kTextSize)));
     return result;
 }

@@ -1,8 +1,8 @@
 #include "ReplyTable.h"
+#include "LogCategories.h"
 
 #include "LogText.h"
 
-#include <QDebug>
 #include <chrono>
 #include <cstring>
 
@@ -55,7 +55,7 @@ int ReplyTable::waitFor(quint16 code, char *dest, int expectedLength, int timeou
             }
             if (length != reportedLength) {
                 reportedLength = length;
-                qDebug().noquote() << "readFuncReplyData" << length << expectedLength
+                qCWarning(lcExchange).noquote() << "readFuncReplyData" << length << expectedLength
                                    << "find func, but len error"
                                    << QStringLiteral("func: %1").arg(code, 2, 16, QLatin1Char(' '));
             }
@@ -65,7 +65,7 @@ int ReplyTable::waitFor(quint16 code, char *dest, int expectedLength, int timeou
             auto last = m_frames.find(code);
             if (last != m_frames.end() && last->second.size() == expectedLength)
                 continue;
-            qDebug().noquote() << "readFuncReplyData" << LogText::clockTime() << "未收到控制指令回复";
+            qCWarning(lcExchange).noquote() << "readFuncReplyData" << LogText::clockTime() << "未收到控制指令回复";
             return 0;
         }
     }

@@ -1,6 +1,6 @@
 #include "UsbBus.h"
+#include "LogCategories.h"
 
-#include <QDebug>
 #include <QMutex>
 #include <QMutexLocker>
 #include <libusb.h>
@@ -19,7 +19,7 @@ bool UsbBus::start()
         return true;
     const int rc = libusb_init(nullptr);
     if (rc != LIBUSB_SUCCESS) {
-        qDebug().noquote() << QStringLiteral("libusb_init 失败: ") + QString::fromLatin1(libusb_error_name(rc));
+        qCWarning(lcUsb).noquote() << QStringLiteral("libusb_init 失败: ") + QString::fromLatin1(libusb_error_name(rc));
         return false;
     }
     startCount = 1;
@@ -51,14 +51,14 @@ int UsbBus::enumerate(quint16 vendorId, quint16 productId, int *ids, int capacit
     libusb_device **list = nullptr;
     const ssize_t count = libusb_get_device_list(nullptr, &list);
     if (count < 0 || list == nullptr) {
-        qDebug().noquote() << QStringLiteral("libusb_get_device_list 失败");
+        qCWarning(lcUsb).noquote() << QStringLiteral("libusb_get_device_list 失败");
         return 0;
     }
     int found = 0;
     for (ssize_t i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(list[i], &descriptor) != LIBUSB_SUCCESS) {
-            qDebug().noquote() << "failed to get device descriptor";
+            qCWarning(lcUsb).noquote() << "failed to get device descriptor";
             continue;
         }
         if (descriptor.idVendor != vendorId || descriptor.idProduct != productId)

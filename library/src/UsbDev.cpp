@@ -1,10 +1,10 @@
 #include "UsbDev.h"
+#include "LogCategories.h"
 
 #include "FrameCodec.h"
 #include "LogText.h"
 #include "UsbBus.h"
 
-#include <QDebug>
 #include <QMutexLocker>
 #include <libusb.h>
 #include <vector>
@@ -36,7 +36,7 @@ UsbDev::~UsbDev()
     if (!wait(10))
         wait();
     m_replies.clear();
-    qDebug().noquote() << "~UsbDev" << 34 << "usb thread quit";
+    qCDebug(lcUsb).noquote() << "~UsbDev" << 34 << "usb thread quit";
     close();
 }
 
@@ -44,12 +44,12 @@ bool UsbDev::open(int deviceId)
 {
     UsbBus::start();
     close();
-    qDebug().noquote() << "openDevice" << 455 << deviceId;
+    qCDebug(lcUsb).noquote() << "openDevice" << 455 << deviceId;
 
     libusb_device **list = nullptr;
     const ssize_t count = libusb_get_device_list(nullptr, &list);
     if (count < 0 || list == nullptr) {
-        qDebug().noquote() << QStringLiteral("libusb_get_device_list 失败");
+        qCWarning(lcUsb).noquote() << QStringLiteral("libusb_get_device_list 失败");
         return false;
     }
     bool sawMatch = false;
@@ -57,7 +57,7 @@ bool UsbDev::open(int deviceId)
         libusb_device_descriptor descriptor{};
         const int rc = libusb_get_device_descriptor(list[i], &descriptor);
         if (rc != LIBUSB_SUCCESS) {
-            qDebug().noquote() << QStringLiteral("get_device_descriptor 失败:") << errorName(rc);
+            qCWarning(lcUsb).noquote() << QStringLiteral("get_device_descriptor 失败:") << errorName(rc);
             continue;
         }
         if (descriptor.idVendor != m_vendorId || descriptor.idProduct != m_productId
@@ -66,12 +66,12 @@ bool UsbDev::open(int deviceId)
         const int openRc = libusb_open(list[i], &m_handle);
         if (openRc != LIBUSB_SUCCESS) {
             m_handle = nullptr;
-            qDebug().noquote() << QStringLiteral("打开设备失败") << errorName(openRc);
+            qCWarning(lcUsb).noquote() << QStringLiteral("打开设备失败") << errorName(openRc);
             sawMatch = true;
             continue;
         }
-        qDebug().noquote() << QStringLiteral("打开设备成功");
-        qDebug().noquote() << "NumConfigurations:" << descriptor.bNumConfigurations;
+        qCDebug(lcUsb).noquote() << QStringLiteral("打开设备成功");
+        qCDebug(lcUsb).noquote() << "NumConfigurations:" << descriptor.bNumConfigurations;
         setUpInterfaces();
         clearInHalt();
         libusb_free_device_list(list, 1);
@@ -79,7 +79,7 @@ bool UsbDev::open(int deviceId)
     }
     libusb_free_device_list(list, 1);
     if (!sawMatch)
-        qDebug().noquote() << QStringLiteral("设备列表中未找到设备 0x%1 - 0x%2")
+        qCWarning(lcUsb).noquote() << QStringLiteral("设备列表中未找到设备 0x%1 - 0x%2")
                                   .arg(m_vendorId, 4, 16, QLatin1Char('0'))
                                   .arg(m_productId, 4, 16, QLatin1Char('0'));
     return false;
@@ -91,13 +91,13 @@ void UsbDev::setUpInterfaces()
     libusb_config_descriptor *config = nullptr;
     int rc = libusb_get_config_descriptor(device, 0, &config);
     if (rc != LIBUSB_SUCCESS || config == nullptr) {
-        qDebug().noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
+        qCWarning(lcUsb).noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
         return;
     }
     const int interfaces = config->bNumInterfaces;
-    qDebug().noquote() << QStringLiteral("usb接口数量:") << interfaces;
+    qCDebug(lcUsb).noquote() << QStringLiteral("usb接口数量:") << interfaces;
     if (interfaces < 1) {
-        qDebug().noquote() << QStringLiteral("error: usb接口数量 < 1");
+        qCWarning(lcUsb).noquote() << QStringLiteral("error: usb接口数量 < 1");
         libusb_free_config_descriptor(config);
         return;
     }
@@ -106,20 +106,20 @@ void UsbDev::setUpInterfaces()
             libusb_detach_kernel_driver(m_handle, number);
         rc = libusb_claim_interface(m_handle, number);
         if (rc != LIBUSB_SUCCESS)
-            qDebug().noquote() << "Error claiming interface:" << errorName(rc);
+            qCWarning(lcUsb).noquote() << "Error claiming interface:" << errorName(rc);
     }
     libusb_free_config_descriptor(config);
 
     config = nullptr;
     rc = libusb_get_config_descriptor(device, 0, &config);
     if (rc != LIBUSB_SUCCESS || config == nullptr) {
-        qDebug().noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
+        qCWarning(lcUsb).noquote() << QStringLiteral("获取config_descriptor失败,") << errorName(rc);
         return;
     }
     for (int i = 0; i < config->bNumInterfaces; ++i) {
         const libusb_interface &interface = config->interface[i];
         if (interface.num_altsetting < 1 || interface.altsetting == nullptr) {
-            qDebug().noquote() << QStringLiteral("error: usb接口配置数量 < 1");
+            qCWarning(lcUsb).noquote() << QStringLiteral("error: usb接口配置数量 < 1");
             continue;
         }
         const libusb_interface_descriptor &setting = interface.altsetting[0];
@@ -129,10 +129,10 @@ void UsbDev::setUpInterfaces()
                 continue;
             if (endpoint.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
                 m_endpointIn = endpoint.bEndpointAddress;
-                qDebug().noquote() << QStringLiteral("初始化EndPointIn成功:") << endpointText(m_endpointIn);
+                qCDebug(lcUsb).noquote() << QStringLiteral("初始化EndPointIn成功:") << endpointText(m_endpointIn);
             } else {
                 m_endpointOut = endpoint.bEndpointAddress;
-                qDebug().noquote() << QStringLiteral("初始化EndPointOut成功:") << endpointText(m_endpointOut);
+                qCDebug(lcUsb).noquote() << QStringLiteral("初始化EndPointOut成功:") << endpointText(m_endpointOut);
             }
         }
     }
@@ -157,7 +157,7 @@ int UsbDev::bulkWrite(const char *bytes, int length)
                                         reinterpret_cast<unsigned char *>(const_cast<char *>(bytes)),
                                         length, &transferred, kWriteTimeoutMs);
     if (rc != LIBUSB_SUCCESS)
-        qDebug().noquote() << "Error while sending data" << rc << errorName(rc);
+        qCWarning(lcUsb).noquote() << "Error while sending data" << rc << errorName(rc);
     return transferred;
 }
 
@@ -170,7 +170,7 @@ int UsbDev::bulkRead(char *buffer, int capacity, int timeoutMs)
                                         capacity, &transferred, unsigned(timeoutMs));
     if (rc == LIBUSB_SUCCESS || rc == LIBUSB_ERROR_TIMEOUT)
         return transferred;
-    qDebug().noquote() << "Error while waiting for data," << rc << errorName(rc);
+    qCWarning(lcUsb).noquote() << "Error while waiting for data," << rc << errorName(rc);
     return rc;
 }
 
@@ -187,7 +187,7 @@ int UsbDev::waitForReply(quint16 code, char *dest, int expectedLength, int timeo
 
 void UsbDev::run()
 {
-    qDebug().noquote() << "UsbDev thread start .";
+    qCDebug(lcUsb).noquote() << "UsbDev thread start .";
     // The flag is set by the constructor and only ever cleared: setting it
     // here could undo a stop requested before this thread got to run, and
     // the close waiting for it would wait for ever.
@@ -201,19 +201,19 @@ void UsbDev::run()
             QThread::usleep(500);
         } else if (got == LIBUSB_ERROR_PIPE) {
             clearInHalt();
-            qDebug().noquote() << "libusb error state : error pipe" << got;
+            qCWarning(lcUsb).noquote() << "libusb error state : error pipe" << got;
         } else {
-            qDebug().noquote() << "libusb error state : " << got;
+            qCWarning(lcUsb).noquote() << "libusb error state : " << got;
             m_running.store(false);
             break;
         }
     }
-    qDebug().noquote() << "UsbDev thread stop .";
+    qCDebug(lcUsb).noquote() << "UsbDev thread stop .";
 }
 
 void UsbDev::receive(const char *bytes, int length)
 {
-    qDebug().noquote() << "recvUsbData" << 288 << LogText::clockTime() << length << LogText::hexPairs(bytes, length);
+    qCDebug(lcUsb).noquote() << "recvUsbData" << 288 << LogText::clockTime() << length << LogText::hexPairs(bytes, length);
     m_receiveBuffer.append(bytes, length);
     QByteArray frame;
     for (;;) {
@@ -225,7 +225,7 @@ void UsbDev::receive(const char *bytes, int length)
             continue;
         }
         if (cut == FrameSplitter::Cut::BadHeader) {
-            qDebug().noquote() << "recvUsbData" << "frame header skipped, data length too large:"
+            qCWarning(lcUsb).noquote() << "recvUsbData" << "frame header skipped, data length too large:"
                                << LogText::hexPairs(frame);
             continue;
         }
@@ -241,7 +241,7 @@ void UsbDev::logChecksumError(const QByteArray &frame)
 {
     const auto *raw = reinterpret_cast<const quint8 *>(frame.constData());
     const quint16 received = quint16((raw[frame.size() - 2] << 8) | raw[frame.size() - 1]);
-    qDebug().noquote() << 229 << LogText::clockSeconds() << QStringLiteral("数据包校验错误") << received
+    qCWarning(lcUsb).noquote() << 229 << LogText::clockSeconds() << QStringLiteral("数据包校验错误") << received
                        << FrameCodec::checksum(raw, std::size_t(frame.size() - 2));
 }
 
@@ -260,7 +260,7 @@ void UsbDev::processFrameQueue()
             continue;
         }
         if (!m_replies.store(FrameCodec::replyCode(frame), frame))
-            qDebug().noquote() << "reply table full, frame dropped" << LogText::hexPairs(frame.left(8));
+            qCWarning(lcUsb).noquote() << "reply table full, frame dropped" << LogText::hexPairs(frame.left(8));
     }
 }
 

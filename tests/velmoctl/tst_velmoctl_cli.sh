@@ -53,6 +53,14 @@ json() {
 
 # ---------------------------------------------------------------- identity
 echo "== identity"
+# Quiet by default: an open and a few exchanges leave stderr empty; the
+# wire trace appears only when asked for.
+(unset QT_LOGGING_RULES VELMO_TRACE; run quiet 0 info) && [ ! -s "$WORK/quiet.err" ] \
+    || fail "quiet: stderr not empty: $(head -3 "$WORK/quiet.err")"
+VELMO_TRACE=1 run trace 0 pos && expect trace err 'velmo\.exchange.*send->|send->' && expect trace err '打开设备成功'
+QT_LOGGING_RULES='velmo.exchange.debug=true' run trace_rules 0 pos && expect trace_rules err 'send->'
+if grep -q '打开设备成功' "$WORK/trace_rules.err"; then fail "trace_rules: velmo.usb debug on without being asked"; fi
+
 run list 0 list && expect list out '^14 .*VM-0001.*VM 1\.0\.0.*3 axes'
 run list_json 0 list --json && json list_json 'd["controllers"][0]["id"] == 14'
 
