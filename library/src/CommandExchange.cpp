@@ -16,7 +16,7 @@ int CommandExchange::sendRequest(int id, quint16 code, const void *payload, int 
     const auto channel = deviceMgr::instance()->channel(id);
     if (!channel)
         return -1;
-    return channel->send(frame);
+    return channel->send(code, frame);
 }
 
 int CommandExchange::receiveReply(int id, quint16 code, void *dest, int expectedLength)

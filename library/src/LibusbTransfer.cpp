@@ -24,15 +24,21 @@ void LibusbTransfer::attach(UsbDev *device)
         m_device->start(QThread::InheritPriority);
 }
 
-int LibusbTransfer::send(const QByteArray &frame)
+int LibusbTransfer::send(quint16 code, const QByteArray &frame)
 {
     if (m_device == nullptr)
         return -1;
     m_device->clearReplies();
     QMutexLocker lock(&m_sendLock);
     qCDebug(lcExchange).noquote() << LogText::clockTime() << "send->" << LogText::hexPairs(frame);
+    // Noted before the write: the reply can be filed before bulkWrite returns.
+    m_device->replies().noteRequest(code);
     const int written = m_device->bulkWrite(frame.constData(), frame.size());
-    return written < frame.size() ? -2 : 0;
+    if (written < frame.size()) {
+        m_device->replies().withdrawRequest(code);
+        return -2;
+    }
+    return 0;
 }
 
 int LibusbTransfer::readReply(quint16 code, char *dest, int expectedLength, int timeoutMs)

@@ -25,9 +25,10 @@ public:
     void attach(UsbDev *device);
     UsbDev *device() const { return m_device; }
 
-    // Empties the reply table, then writes the frame: 0, -1 without a
-    // device, -2 when the frame was not written completely.
-    int send(const QByteArray &frame);
+    // Empties the reply table, notes that a reply of this code is owed,
+    // then writes the frame: 0, -1 without a device, -2 when the frame was
+    // not written completely.
+    int send(quint16 code, const QByteArray &frame);
 
     // Waits for the reply with this code and total length: the length
     // copied, 0 when nothing came in time, -1 without a device.

@@ -8,10 +8,73 @@
 
 namespace velmo {
 
+void ReplyTable::forgetLostReplies(Owed &owed, Clock::time_point now)
+{
+    const auto limit = std::chrono::milliseconds(kLateReplyLimitMs);
+    while (!owed.sentAt.empty() && now - owed.sentAt.front() >= limit)
+        owed.sentAt.pop_front();
+}
+
+void ReplyTable::noteRequest(quint16 code)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Owed &owed = m_owed[code];
+    const auto now = Clock::now();
+    forgetLostReplies(owed, now);
+    owed.untrusted = !owed.sentAt.empty();
+    if (owed.untrusted)
+        qCDebug(lcExchange).noquote() << "request" << QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0'))
+                                      << "sent while" << owed.sentAt.size()
+                                      << "earlier reply(ies) are owed; its reply cannot be told apart";
+    owed.sentAt.push_back(now);
+}
+
+void ReplyTable::withdrawRequest(quint16 code)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_owed.find(code);
+    if (it != m_owed.end() && !it->second.sentAt.empty())
+        it->second.sentAt.pop_back();
+}
+
+bool ReplyTable::answer(quint16 code)
+{
+    auto it = m_owed.find(code);
+    if (it == m_owed.end())
+        return false; // nothing asked for this code: filed as it comes
+    Owed &owed = it->second;
+    forgetLostReplies(owed, Clock::now());
+    if (!owed.sentAt.empty())
+        owed.sentAt.pop_back();
+    return owed.untrusted;
+}
+
+void ReplyTable::noteBrokenReply(quint16 code)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        answer(code);
+    }
+    m_filed.notify_all();
+}
+
+bool ReplyTable::replyUntrusted(quint16 code) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_owed.find(code);
+    return it != m_owed.end() && it->second.untrusted;
+}
+
 bool ReplyTable::store(quint16 code, const QByteArray &frame)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (answer(code)) {
+            qCDebug(lcExchange).noquote() << "reply dropped: an earlier request of its code is still owed a reply"
+                                          << LogText::hexPairs(frame.left(8));
+            m_filed.notify_all();
+            return true;
+        }
         auto it = m_frames.find(code);
         const int replaced = it != m_frames.end() ? it->second.size() : 0;
         if (m_storedBytes - replaced + frame.size() > kMaxStoredBytes)
@@ -43,6 +106,17 @@ int ReplyTable::waitFor(quint16 code, char *dest, int expectedLength, int timeou
     std::unique_lock<std::mutex> lock(m_mutex);
     int reportedLength = -1; // log a wrong-length entry once, not on every wake-up
     for (;;) {
+        const auto owed = m_owed.find(code);
+        if (owed != m_owed.end() && owed->second.untrusted) {
+            // Nothing that comes can be trusted; stop waiting once every
+            // owed reply is in, so that the next request starts clean.
+            forgetLostReplies(owed->second, Clock::now());
+            if (owed->second.sentAt.empty()) {
+                qCWarning(lcExchange).noquote() << "readFuncReplyData" << LogText::clockTime()
+                                                << "reply not taken: it may answer an earlier request";
+                return 0;
+            }
+        }
         auto it = m_frames.find(code);
         if (it != m_frames.end()) {
             const int length = it->second.size();

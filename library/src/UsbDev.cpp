@@ -222,6 +222,7 @@ void UsbDev::receive(const char *bytes, int length)
             break;
         if (cut == FrameSplitter::Cut::BadChecksum) {
             logChecksumError(frame);
+            m_replies.noteBrokenReply(FrameCodec::replyCode(frame));
             continue;
         }
         if (cut == FrameSplitter::Cut::BadHeader) {
@@ -257,6 +258,7 @@ void UsbDev::processFrameQueue()
         }
         if (!FrameCodec::readerAccepts(frame)) {
             logChecksumError(frame);
+            m_replies.noteBrokenReply(FrameCodec::replyCode(frame));
             continue;
         }
         if (!m_replies.store(FrameCodec::replyCode(frame), frame))

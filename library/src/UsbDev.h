@@ -44,6 +44,7 @@ public:
 
     int waitForReply(quint16 code, char *dest, int expectedLength, int timeoutMs);
     void clearReplies() { m_replies.clear(); }
+    ReplyTable &replies() { return m_replies; }
 
     void requestStop() { m_running.store(false); }
     bool running() const { return m_running.load(); }

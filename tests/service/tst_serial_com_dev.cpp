@@ -409,10 +409,12 @@ private slots:
         QCOMPARE(setTargetPos(kId, 0, 40.0), 0); // the move's target
         vsim_clear_written(kId);
         // Keep the worker busy with an unanswered poll so that the requests
-        // below all wait together.
-        QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_NO_REPLY, 0x0023, 1), VSIM_OK);
-        emit service->signal_getCurrentPos(0);
-        QTRY_COMPARE_WITH_TIMEOUT(writtenCodes(), (QList<int>{0x0023}), 1000);
+        // below all wait together. A state poll: after a lost position reply
+        // the library would refuse position replies for a while, since they
+        // could be the lost one coming late.
+        QCOMPARE(vsim_set_fault(kId, VSIM_FAULT_NO_REPLY, 0x0024, 1), VSIM_OK);
+        emit service->signal_getDevState(0);
+        QTRY_COMPARE_WITH_TIMEOUT(writtenCodes(), (QList<int>{0x0024}), 1000);
         vsim_clear_written(kId);
         emit service->signal_getCurrentPos(0);
         emit service->signal_startMotor(0, MOVE_CODE_MOVE);
