@@ -24,7 +24,9 @@
  * @par Results
  * 0 (or the value read) on success; -1 the request was not sent
  * (unknown or closed id, incomplete write); -2 no valid reply (nothing within
- * 200 ms, refused by the controller, wrong length or bad checksum); -3 caller
+ * 200 ms, refused by the controller, wrong length or bad checksum, or an
+ * earlier request of the same command still owed its reply, which could not
+ * be told from this one's); -3 caller
  * buffer too small or null; -100 null record pointer, nothing sent. The motor
  * parameter block reports the failing step instead (see setMotorParams()).
  * The codes are listed in @ref results.
@@ -77,7 +79,7 @@
  * |------|---------|
  * | 0    | success (a getter returns the value read instead) |
  * | -1   | the request was not sent: unknown or closed device id, incomplete write |
- * | -2   | no valid reply: nothing within 200 ms, refused by the controller, wrong length or bad checksum |
+ * | -2   | no valid reply: nothing within 200 ms, refused by the controller, wrong length or bad checksum; also while an earlier request of the same command is still owed its reply (given up a second after it was sent), since a late reply cannot be told from this request's |
  * | -3   | caller buffer too small or null (texts, compensation tables) |
  * | -100 | null record pointer; nothing was sent |
  *
