@@ -3,6 +3,7 @@
 
 #include "LogText.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -43,9 +44,19 @@ bool ReplyTable::answer(quint16 code)
     if (it == m_owed.end())
         return false; // nothing asked for this code: filed as it comes
     Owed &owed = it->second;
-    forgetLostReplies(owed, Clock::now());
-    if (!owed.sentAt.empty())
+    const auto now = Clock::now();
+    forgetLostReplies(owed, now);
+    if (owed.sentAt.empty())
+        return owed.untrusted;
+    const auto sinceNewest = now - owed.sentAt.back();
+    const auto prompt = std::max<Clock::duration>(std::chrono::milliseconds(kPromptReplyMs), 3 * m_usualReplyTime);
+    if (owed.sentAt.size() > 1 && sinceNewest > prompt) {
+        owed.sentAt.pop_front();
+    } else {
+        if (!owed.untrusted)
+            m_usualReplyTime += (sinceNewest - m_usualReplyTime) / 8;
         owed.sentAt.pop_back();
+    }
     return owed.untrusted;
 }
 

@@ -20,8 +20,11 @@ namespace velmo {
 // its code is still owed cannot tell its reply from the late one: every frame
 // of that code is dropped until the next request, and the wait fails as soon
 // as all owed replies are in (or at its time-out) instead of handing over a
-// value the controller may no longer hold. A reply not seen within
-// kLateReplyLimitMs of its request is taken as lost.
+// value the controller may no longer hold. Each frame that comes pays one
+// owed request: the newest when it comes about as fast as replies usually
+// do (it is most likely that request's own), else the oldest (replies are
+// running late). A reply not seen within kLateReplyLimitMs of the request it
+// is counted against is taken as lost.
 class ReplyTable
 {
 public:
@@ -29,6 +32,9 @@ public:
     // controller flooding distinct codes cannot exhaust memory.
     static constexpr int kMaxStoredBytes = 4 * 1024 * 1024;
     static constexpr int kLateReplyLimitMs = 1000;
+    // A frame later than this after the newest request (or three times the
+    // usual reply time, if longer) is taken for an older request's reply.
+    static constexpr int kPromptReplyMs = 20;
 
     // A request of this code is about to go out.
     void noteRequest(quint16 code);
@@ -61,14 +67,15 @@ private:
         bool untrusted = false;
     };
 
-    // Both run with m_mutex held. answer() takes one owed request off (the
-    // newest, so that the oldest deadline survives) and says whether the
-    // frame must be dropped.
+    // Both run with m_mutex held. answer() takes the request a frame of
+    // this code pays off the owed list and says whether the frame must be
+    // dropped.
     void forgetLostReplies(Owed &owed, Clock::time_point now);
     bool answer(quint16 code);
 
     mutable std::mutex m_mutex;
     std::map<quint16, Owed> m_owed;
+    Clock::duration m_usualReplyTime{}; // running average of trusted replies
     std::condition_variable m_filed;
     std::map<quint16, QByteArray> m_frames;
     int m_storedBytes = 0;
