@@ -21,6 +21,20 @@ QString endpointText(quint8 address)
 {
     return QStringLiteral("0x%1").arg(address, 2, 16, QLatin1Char('0'));
 }
+
+// The libusb error a synchronous read would have returned for a transfer that
+// ended this way, so the log reads as it always has.
+int readError(int transferStatus)
+{
+    switch (transferStatus) {
+    case LIBUSB_TRANSFER_NO_DEVICE: return LIBUSB_ERROR_NO_DEVICE;
+    case LIBUSB_TRANSFER_STALL: return LIBUSB_ERROR_PIPE;
+    case LIBUSB_TRANSFER_TIMED_OUT: return LIBUSB_ERROR_TIMEOUT;
+    case LIBUSB_TRANSFER_OVERFLOW: return LIBUSB_ERROR_OVERFLOW;
+    case LIBUSB_TRANSFER_CANCELLED: return LIBUSB_ERROR_INTERRUPTED;
+    default: return LIBUSB_ERROR_IO;
+    }
+}
 } // namespace
 
 UsbDev::UsbDev(quint16 vendorId, quint16 productId, QObject *parent)
@@ -30,11 +44,10 @@ UsbDev::UsbDev(quint16 vendorId, quint16 productId, QObject *parent)
 
 UsbDev::~UsbDev()
 {
-    m_running.store(false);
-    // The reader's reads end within a millisecond, so this wait is short;
+    // The stop cancels the reader's transfer, which comes back at once;
     // destroying a QThread that still runs would abort the process.
-    if (!wait(10))
-        wait();
+    requestStop();
+    wait();
     m_replies.clear();
     qCDebug(lcUsb).noquote() << "~UsbDev" << 34 << "usb thread quit";
     close();
@@ -161,19 +174,6 @@ int UsbDev::bulkWrite(const char *bytes, int length)
     return transferred;
 }
 
-int UsbDev::bulkRead(char *buffer, int capacity, int timeoutMs)
-{
-    if (m_handle == nullptr)
-        return LIBUSB_ERROR_NO_DEVICE;
-    int transferred = 0;
-    const int rc = libusb_bulk_transfer(m_handle, m_endpointIn, reinterpret_cast<unsigned char *>(buffer),
-                                        capacity, &transferred, unsigned(timeoutMs));
-    if (rc == LIBUSB_SUCCESS || rc == LIBUSB_ERROR_TIMEOUT)
-        return transferred;
-    qCWarning(lcUsb).noquote() << "Error while waiting for data," << rc << errorName(rc);
-    return rc;
-}
-
 void UsbDev::clearInHalt()
 {
     if (m_handle != nullptr)
@@ -185,30 +185,125 @@ int UsbDev::waitForReply(quint16 code, char *dest, int expectedLength, int timeo
     return m_replies.waitFor(code, dest, expectedLength, timeoutMs);
 }
 
+void UsbDev::requestStop()
+{
+    QMutexLocker lock(&m_transferMutex);
+    m_running.store(false);
+    // The callback sees the stop under this lock and does not resubmit; a
+    // transfer still out comes back cancelled.
+    if (m_inFlight)
+        libusb_cancel_transfer(m_transfer);
+}
+
 void UsbDev::run()
 {
     qCDebug(lcUsb).noquote() << "UsbDev thread start .";
     // The flag is set by the constructor and only ever cleared: setting it
     // here could undo a stop requested before this thread got to run, and
     // the close waiting for it would wait for ever.
-    std::vector<char> buffer(kReadBufferSize);
-    while (m_running.load()) {
-        const int got = bulkRead(buffer.data(), kReadBufferSize, kReadTimeoutMs);
-        if (got > 0) {
-            receive(buffer.data(), got);
-            QThread::usleep(500);
-        } else if (got == 0) {
-            QThread::usleep(500);
-        } else if (got == LIBUSB_ERROR_PIPE) {
-            clearInHalt();
-            qCWarning(lcUsb).noquote() << "libusb error state : error pipe" << got;
-        } else {
-            qCWarning(lcUsb).noquote() << "libusb error state : " << got;
-            m_running.store(false);
-            break;
-        }
+    if (m_handle == nullptr) {
+        qCWarning(lcUsb).noquote() << "libusb error state : " << LIBUSB_ERROR_NO_DEVICE;
+        m_running.store(false);
+        qCDebug(lcUsb).noquote() << "UsbDev thread stop .";
+        return;
     }
+    m_transfer = libusb_alloc_transfer(0);
+    if (m_transfer == nullptr) {
+        qCWarning(lcUsb).noquote() << "libusb error state : " << LIBUSB_ERROR_NO_MEM;
+        m_running.store(false);
+        qCDebug(lcUsb).noquote() << "UsbDev thread stop .";
+        return;
+    }
+    m_readBuffer.resize(kReadBufferSize);
+    libusb_fill_bulk_transfer(m_transfer, m_handle, m_endpointIn, m_readBuffer.data(), kReadBufferSize,
+                              &UsbDev::onReadDone, this, 0);
+    bool reading = submitRead();
+    while (reading) {
+        timeval wait{kEventWaitSeconds, 0};
+        // Several controllers share the context: whichever reader handles
+        // events runs every controller's callbacks, and each reader returns
+        // as soon as its own transfer is back.
+        libusb_handle_events_timeout_completed(nullptr, &wait, &m_readEnded);
+        reading = readGoesOn();
+    }
+    // Freed only here, after its callback reported it back.
+    libusb_free_transfer(m_transfer);
+    m_transfer = nullptr;
     qCDebug(lcUsb).noquote() << "UsbDev thread stop .";
+}
+
+bool UsbDev::submitRead()
+{
+    int rc = LIBUSB_SUCCESS;
+    {
+        QMutexLocker lock(&m_transferMutex);
+        if (!m_running.load())
+            return false;
+        m_readEnded = 0;
+        m_resubmitError = 0;
+        rc = libusb_submit_transfer(m_transfer);
+        m_inFlight = rc == LIBUSB_SUCCESS;
+    }
+    if (rc == LIBUSB_SUCCESS)
+        return true;
+    qCWarning(lcUsb).noquote() << "Error while waiting for data," << rc << errorName(rc);
+    qCWarning(lcUsb).noquote() << "libusb error state : " << rc;
+    m_running.store(false);
+    return false;
+}
+
+// After a round of event handling: whether the reader keeps reading.
+bool UsbDev::readGoesOn()
+{
+    int status = LIBUSB_TRANSFER_COMPLETED;
+    int resubmitError = 0;
+    {
+        QMutexLocker lock(&m_transferMutex);
+        if (!m_readEnded)
+            return true; // still out: a time-out, or another controller's completion
+        status = m_endStatus;
+        resubmitError = m_resubmitError;
+    }
+    if (resubmitError != 0) {
+        qCWarning(lcUsb).noquote() << "Error while waiting for data," << resubmitError << errorName(resubmitError);
+        qCWarning(lcUsb).noquote() << "libusb error state : " << resubmitError;
+        m_running.store(false);
+        return false;
+    }
+    if (status == LIBUSB_TRANSFER_COMPLETED || status == LIBUSB_TRANSFER_CANCELLED)
+        return false; // a stop: the callback did not resubmit
+    const int rc = readError(status);
+    qCWarning(lcUsb).noquote() << "Error while waiting for data," << rc << errorName(rc);
+    if (status == LIBUSB_TRANSFER_STALL) {
+        // Clearing the halt is a synchronous request: not from the callback.
+        clearInHalt();
+        qCWarning(lcUsb).noquote() << "libusb error state : error pipe" << rc;
+        return submitRead();
+    }
+    qCWarning(lcUsb).noquote() << "libusb error state : " << rc;
+    m_running.store(false);
+    return false;
+}
+
+void UsbDev::onReadDone(libusb_transfer *transfer)
+{
+    static_cast<UsbDev *>(transfer->user_data)->readDone(transfer);
+}
+
+void UsbDev::readDone(libusb_transfer *transfer)
+{
+    if (transfer->status == LIBUSB_TRANSFER_COMPLETED && transfer->actual_length > 0)
+        receive(reinterpret_cast<const char *>(transfer->buffer), transfer->actual_length);
+    QMutexLocker lock(&m_transferMutex);
+    if (transfer->status == LIBUSB_TRANSFER_COMPLETED && m_running.load()) {
+        const int rc = libusb_submit_transfer(transfer);
+        if (rc == LIBUSB_SUCCESS)
+            return;
+        m_resubmitError = rc;
+    }
+    m_inFlight = false;
+    m_endStatus = transfer->status;
+    m_readEnded = 1;
 }
 
 void UsbDev::receive(const char *bytes, int length)

@@ -102,6 +102,12 @@ VSIM_API int vsim_set_sensor_faults(int dev_id, int axis, int negative_limit, in
  * hand while unpowered). Positions beyond the travel limits land on them. */
 VSIM_API int vsim_set_axis_position(int dev_id, int axis, double position);
 
+/* Number of libusb event handling calls (libusb_handle_events and its
+ * variants) that have returned so far, on every thread. A host that sleeps in
+ * event handling until a transfer completes adds few while its controllers
+ * are idle. */
+VSIM_API unsigned long long vsim_event_handling_returns(void);
+
 #ifdef __cplusplus
 }
 #endif

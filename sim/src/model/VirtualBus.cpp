@@ -161,7 +161,7 @@ void VirtualBus::loadConfig(const ScenarioConfig &config)
     QString problem;
     if (!m_store->restore(m_controllers, &problem))
         report(problem);
-    m_wake.notify_all();
+    wakeWaiters();
 }
 
 std::vector<VirtualBus::DeviceEntry> VirtualBus::devices() const
@@ -236,7 +236,7 @@ void VirtualBus::close(Session *session)
         session->controller.reset();
     }
     session->key = 0;
-    m_wake.notify_all();
+    wakeWaiters();
 }
 
 VirtualBus::Result VirtualBus::kernelDriverActive(const Session &session, int interfaceNumber, bool *active)
@@ -329,7 +329,7 @@ VirtualBus::Result VirtualBus::bulkOut(const Session &session, std::uint8_t endp
     if (session.controller->receive(data, static_cast<std::size_t>(length), now))
         persist();
     *transferred = length;
-    m_wake.notify_all();
+    wakeWaiters();
     return Result::Ok;
 }
 
@@ -385,6 +385,27 @@ VirtualBus::Result VirtualBus::pollIn(const Session &session, std::uint8_t endpo
     return readInLocked(session, endpoint, data, length, std::chrono::steady_clock::now(), transferred);
 }
 
+std::optional<SteadyTime> VirtualBus::nextInReadyAt(const Session &session) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!session.controller)
+        return std::nullopt;
+    return session.controller->inStream().nextReadyAt();
+}
+
+void VirtualBus::setActivityListener(std::function<void()> listener)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_activityListener = std::move(listener);
+}
+
+void VirtualBus::wakeWaiters()
+{
+    m_wake.notify_all();
+    if (m_activityListener)
+        m_activityListener();
+}
+
 void VirtualBus::persist()
 {
     QString problem;
@@ -405,7 +426,7 @@ int VirtualBus::withController(int devId, const std::function<void(ControllerMod
     if (controller == nullptr)
         return VSIM_ERR_NO_CONTROLLER;
     fn(*controller);
-    m_wake.notify_all();
+    wakeWaiters();
     return VSIM_OK;
 }
 
@@ -426,7 +447,7 @@ int VirtualBus::setPlugged(int devId, bool plugged)
     } else if (!plugged && controller->usb().plugged) {
         controller->unplug(std::chrono::steady_clock::now());
     }
-    m_wake.notify_all();
+    wakeWaiters();
     return VSIM_OK;
 }
 

@@ -71,6 +71,14 @@ public:
     // As bulkIn, but returns Timeout at once when nothing is readable yet. For
     // front ends that complete IN requests from their own event loop.
     Result pollIn(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length, int *transferred);
+    // When the next queued bytes of the session's controller become readable;
+    // none when nothing is queued or the session has no controller.
+    std::optional<SteadyTime> nextInReadyAt(const Session &session) const;
+    // Called, with the bus lock held, whenever a waiting IN transfer may be
+    // able to complete (bytes queued, a device gone, a fault armed), so that
+    // front ends sleeping in an event loop of their own wake up. It must not
+    // call back into the bus.
+    void setActivityListener(std::function<void()> listener);
 
     // Control surface of the C API; each returns a VSIM_* code or a count.
     int controllerCount() const;
@@ -109,11 +117,14 @@ private:
     Result readInLocked(const Session &session, std::uint8_t endpoint, std::uint8_t *data, int length,
                         SteadyTime now, int *transferred);
     void persist();
+    // Wakes IN transfers waiting here and the activity listener; bus lock held.
+    void wakeWaiters();
     std::uint64_t nextKey() { return ++m_lastKey; }
     int nextAddress(int bus);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::function<void()> m_activityListener;
     std::vector<Slot> m_slots;
     std::vector<std::shared_ptr<ControllerModel>> m_controllers;
     std::unique_ptr<StateStore> m_store;

@@ -7,10 +7,12 @@
 
 #include "ConfigDescriptorFactory.h"
 #include "LibusbObjects.h"
+#include "TransferEvents.h"
 #include "UsbDeviceRegistry.h"
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -35,6 +37,20 @@ int toLibusb(VirtualBus::Result result)
 VirtualBus &bus()
 {
     return VirtualBus::instance();
+}
+
+// libusb_handle_events() and libusb_handle_events_completed() wait this long at most.
+constexpr std::chrono::seconds DefaultEventWait{60};
+
+// The latest time an event handling call with this time-out may return;
+// false for a negative time-out.
+bool eventDeadline(const timeval *tv, TransferEvents::Clock::time_point *deadline)
+{
+    if (tv == nullptr || tv->tv_sec < 0 || tv->tv_usec < 0)
+        return false;
+    *deadline = TransferEvents::Clock::now() + std::chrono::seconds(tv->tv_sec)
+                + std::chrono::microseconds(tv->tv_usec);
+    return true;
 }
 
 const libusb_version Version = {1, 0, 26, 11724, "", "velmo virtual bus"};
@@ -441,6 +457,66 @@ int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *dev_handle, unsigned 
     if (actual_length != nullptr)
         *actual_length = transferred;
     return result;
+}
+
+struct libusb_transfer *LIBUSB_CALL libusb_alloc_transfer(int iso_packets)
+{
+    if (iso_packets < 0)
+        return nullptr;
+    const std::size_t size = sizeof(libusb_transfer)
+                             + sizeof(libusb_iso_packet_descriptor) * static_cast<std::size_t>(iso_packets);
+    return static_cast<libusb_transfer *>(std::calloc(1, size));
+}
+
+void LIBUSB_CALL libusb_free_transfer(struct libusb_transfer *transfer)
+{
+    if (transfer == nullptr)
+        return;
+    TransferEvents::instance().forget(transfer);
+    if ((transfer->flags & LIBUSB_TRANSFER_FREE_BUFFER) && transfer->buffer != nullptr)
+        std::free(transfer->buffer);
+    std::free(transfer);
+}
+
+int LIBUSB_CALL libusb_submit_transfer(struct libusb_transfer *transfer)
+{
+    return TransferEvents::instance().submit(transfer);
+}
+
+int LIBUSB_CALL libusb_cancel_transfer(struct libusb_transfer *transfer)
+{
+    return TransferEvents::instance().cancel(transfer);
+}
+
+int LIBUSB_CALL libusb_handle_events_timeout_completed(libusb_context *ctx, struct timeval *tv, int *completed)
+{
+    (void)ctx;
+    TransferEvents::Clock::time_point deadline;
+    if (!eventDeadline(tv, &deadline))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    return TransferEvents::instance().handle(deadline, completed);
+}
+
+int LIBUSB_CALL libusb_handle_events_timeout(libusb_context *ctx, struct timeval *tv)
+{
+    return libusb_handle_events_timeout_completed(ctx, tv, nullptr);
+}
+
+int LIBUSB_CALL libusb_handle_events_completed(libusb_context *ctx, int *completed)
+{
+    (void)ctx;
+    return TransferEvents::instance().handle(TransferEvents::Clock::now() + DefaultEventWait, completed);
+}
+
+int LIBUSB_CALL libusb_handle_events(libusb_context *ctx)
+{
+    return libusb_handle_events_completed(ctx, nullptr);
+}
+
+void LIBUSB_CALL libusb_interrupt_event_handler(libusb_context *ctx)
+{
+    (void)ctx;
+    TransferEvents::instance().interrupt();
 }
 
 int LIBUSB_CALL libusb_interrupt_transfer(libusb_device_handle *dev_handle, unsigned char endpoint,

@@ -1,6 +1,7 @@
 // The C control API of the virtual controller (velmoSim.h).
 #include "velmoSim.h"
 
+#include "TransferEvents.h"
 #include "VirtualBus.h"
 
 extern "C" {
@@ -83,6 +84,11 @@ int vsim_set_sensor_faults(int dev_id, int axis, int negative_limit, int home, i
 int vsim_set_axis_position(int dev_id, int axis, double position)
 {
     return VirtualBus::instance().setAxisPosition(dev_id, axis, position);
+}
+
+unsigned long long vsim_event_handling_returns(void)
+{
+    return TransferEvents::instance().returns();
 }
 
 } // extern "C"
