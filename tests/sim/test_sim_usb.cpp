@@ -47,6 +47,21 @@ Bytes stateReplyAxis1()
     return frame;
 }
 
+// What a transfer callback saw.
+struct Completion {
+    int completed = 0;
+    int status = -1;
+    Bytes bytes;
+};
+
+void LIBUSB_CALL recordCompletion(libusb_transfer *transfer)
+{
+    auto *completion = static_cast<Completion *>(transfer->user_data);
+    completion->status = transfer->status;
+    completion->bytes.assign(transfer->buffer, transfer->buffer + transfer->actual_length);
+    completion->completed = 1;
+}
+
 int portId(libusb_device *device)
 {
     std::uint8_t ports[8];
@@ -76,6 +91,8 @@ private slots:
     void replyFaultByteShapes();
     void pushedBytesAndWrittenFrames();
     void nullArgumentsAreRefused();
+    void asyncInTransferEndsOnlyInEventHandling();
+    void eventHandlingSleepsUntilWoken();
 
 private:
     libusb_device_handle *openController(int id = ControllerId);
@@ -500,6 +517,122 @@ void SimUsbTest::nullArgumentsAreRefused()
     QCOMPARE(QByteArray(libusb_error_name(LIBUSB_ERROR_PIPE)), QByteArray("LIBUSB_ERROR_PIPE"));
     libusb_close(nullptr);
     libusb_free_device_list(nullptr, 1);
+}
+
+
+void SimUsbTest::asyncInTransferEndsOnlyInEventHandling()
+{
+    libusb_device_handle *handle = openController();
+    QVERIFY(handle != nullptr);
+    unsigned char buffer[64];
+    Completion completion;
+    libusb_transfer *transfer = libusb_alloc_transfer(0);
+    QVERIFY(transfer != nullptr);
+    libusb_fill_bulk_transfer(transfer, handle, 0x81, buffer, sizeof buffer, recordCompletion, &completion, 0);
+    timeval wait{2, 0};
+    auto submitAndHandle = [&] {
+        completion = Completion();
+        if (libusb_submit_transfer(transfer) != 0)
+            return false;
+        while (!completion.completed)
+            libusb_handle_events_timeout_completed(nullptr, &wait, &completion.completed);
+        return true;
+    };
+
+    // The reply is there, but only event handling completes the transfer.
+    QCOMPARE(libusb_submit_transfer(transfer), 0);
+    QCOMPARE(libusb_submit_transfer(transfer), int(LIBUSB_ERROR_BUSY));
+    Bytes frame = request(0x0024, {0x01, 0x00});
+    int transferred = 0;
+    libusb_bulk_transfer(handle, 0x01, frame.data(), int(frame.size()), &transferred, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    QCOMPARE(completion.completed, 0);
+    while (!completion.completed)
+        libusb_handle_events_timeout_completed(nullptr, &wait, &completion.completed);
+    QCOMPARE(completion.status, int(LIBUSB_TRANSFER_COMPLETED));
+    QCOMPARE(completion.bytes, stateReplyAxis1());
+
+    // Cancelled once; a second cancel finds nothing.
+    completion = Completion();
+    QCOMPARE(libusb_submit_transfer(transfer), 0);
+    QCOMPARE(libusb_cancel_transfer(transfer), 0);
+    QCOMPARE(libusb_cancel_transfer(transfer), int(LIBUSB_ERROR_NOT_FOUND));
+    libusb_handle_events_timeout_completed(nullptr, &wait, &completion.completed);
+    QCOMPARE(completion.status, int(LIBUSB_TRANSFER_CANCELLED));
+
+    QCOMPARE(vsim_stall_in_once(ControllerId), VSIM_OK);
+    QVERIFY(submitAndHandle());
+    QCOMPARE(completion.status, int(LIBUSB_TRANSFER_STALL));
+    QCOMPARE(libusb_clear_halt(handle, 0x81), 0);
+
+    transfer->timeout = 20;
+    const auto start = std::chrono::steady_clock::now();
+    QVERIFY(submitAndHandle());
+    QCOMPARE(completion.status, int(LIBUSB_TRANSFER_TIMED_OUT));
+    QVERIFY(std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(19));
+    transfer->timeout = 0;
+
+    // Unplugging wakes a thread asleep in event handling.
+    std::thread unplug([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        vsim_set_plugged(ControllerId, 0);
+    });
+    QVERIFY(submitAndHandle());
+    unplug.join();
+    QCOMPARE(completion.status, int(LIBUSB_TRANSFER_NO_DEVICE));
+    libusb_free_transfer(transfer);
+    libusb_close(handle);
+}
+
+void SimUsbTest::eventHandlingSleepsUntilWoken()
+{
+    using namespace std::chrono;
+    // Nothing to do: one sleep for the whole time-out, one return.
+    const unsigned long long returnsBefore = vsim_event_handling_returns();
+    timeval shortWait{0, 50000};
+    auto start = steady_clock::now();
+    QCOMPARE(libusb_handle_events_timeout(nullptr, &shortWait), 0);
+    QVERIFY(steady_clock::now() - start >= milliseconds(49));
+    QCOMPARE(vsim_event_handling_returns() - returnsBefore, 1ULL);
+
+    // An interrupt ends a long wait.
+    std::thread interrupter([] {
+        std::this_thread::sleep_for(milliseconds(30));
+        libusb_interrupt_event_handler(nullptr);
+    });
+    timeval longWait{10, 0};
+    start = steady_clock::now();
+    libusb_handle_events_timeout(nullptr, &longWait);
+    interrupter.join();
+    QVERIFY(steady_clock::now() - start < seconds(5));
+
+    // A thread waiting while another handles events returns once the other
+    // runs its transfer's callback.
+    libusb_device_handle *handle = openController();
+    QVERIFY(handle != nullptr);
+    std::atomic<bool> stopHandling{false};
+    std::thread handler([&] {
+        timeval wait{1, 0};
+        while (!stopHandling)
+            libusb_handle_events_timeout(nullptr, &wait);
+    });
+    std::this_thread::sleep_for(milliseconds(20));
+    unsigned char buffer[64];
+    Completion completion;
+    libusb_transfer *transfer = libusb_alloc_transfer(0);
+    libusb_fill_bulk_transfer(transfer, handle, 0x81, buffer, sizeof buffer, recordCompletion, &completion, 0);
+    QCOMPARE(libusb_submit_transfer(transfer), 0);
+    const unsigned char pushed[] = {1, 2, 3};
+    QCOMPARE(vsim_push_in_bytes(ControllerId, pushed, sizeof pushed), VSIM_OK);
+    start = steady_clock::now();
+    while (!completion.completed && steady_clock::now() - start < seconds(5))
+        libusb_handle_events_timeout_completed(nullptr, &longWait, &completion.completed);
+    stopHandling = true;
+    libusb_interrupt_event_handler(nullptr);
+    handler.join();
+    QCOMPARE(completion.bytes, Bytes({1, 2, 3}));
+    libusb_free_transfer(transfer);
+    libusb_close(handle);
 }
 
 QTEST_APPLESS_MAIN(SimUsbTest)
