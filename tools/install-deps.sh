@@ -12,6 +12,9 @@ packages=(
     umockdev libumockdev0 libumockdev-dev
     python3
     doxygen mono-mcs mono-runtime poppler-utils
+    dpkg-dev
+    # the 32-bit x86 build of the library (tools/i386/): compiler, libusb and Qt Core
+    g++-multilib libusb-1.0-0-dev:i386 libqt5core5a:i386
 )
 packages+=("$@")
 
@@ -34,5 +37,8 @@ if [ "$(id -u)" -ne 0 ]; then
     fi
 fi
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${run_as_root[@]}" dpkg --add-architecture i386
+fi
 "${run_as_root[@]}" apt-get update -q
 "${run_as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -12,6 +12,11 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 
+echo "== 32-bit x86: the library and the virtual controller with -m32 (build-i386/)"
+cmake -S "$root/tools/i386" -B "$root/build-i386" -DCMAKE_TOOLCHAIN_FILE="$root/tools/i386-toolchain.cmake"
+cmake --build "$root/build-i386" -j"$jobs"
+ctest --test-dir "$root/build-i386" --output-on-failure
+
 echo "== build and test with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)"
 cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON
 cmake --build "$root/build-asan" -j"$jobs"

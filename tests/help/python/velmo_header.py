@@ -63,7 +63,8 @@ def records(header_text: str) -> Dict[str, List[Field]]:
     for body, name in re.findall(r"typedef\s+struct\s+\w*\s*\{(.*?)\}\s*(\w+)\s*;", strip_comments(header_text), re.S):
         fields = []
         for declaration in filter(None, (piece.strip() for piece in body.split(";"))):
-            match = re.fullmatch(r"(\w+)\s+(\w+)\s*(?:\[\s*(\d+)\s*\])?", declaration)
+            # A trailing alignment macro (VELMO_ALIGN8) only restates natural alignment.
+            match = re.fullmatch(r"(\w+)\s+(\w+)\s*(?:\[\s*(\d+)\s*\])?(?:\s+VELMO_ALIGN8)?", declaration)
             if not match:
                 raise ValueError("cannot read the field %r of %s" % (declaration, name))
             fields.append(Field(match.group(1), match.group(2), int(match.group(3)) if match.group(3) else None))
