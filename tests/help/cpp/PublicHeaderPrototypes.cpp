@@ -88,6 +88,8 @@ void PublicHeaderPrototypes::parseRecords(const QString &code)
 {
     static const QRegularExpression record(QStringLiteral("typedef\\s+struct\\s+(\\w+)\\s*\\{([^}]*)\\}\\s*(\\w+)\\s*;"));
     static const QRegularExpression arrayField(QStringLiteral("^(.*)\\[(\\d+)\\]$"));
+    // VELMO_ALIGN8 after a field's name only pins its natural alignment.
+    static const QRegularExpression alignment(QStringLiteral("\\s+VELMO_ALIGN8$"));
     auto matches = record.globalMatch(code);
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
@@ -95,7 +97,7 @@ void PublicHeaderPrototypes::parseRecords(const QString &code)
         entry.name = match.captured(3);
         const QStringList declarations = match.captured(2).split(QLatin1Char(';'));
         for (const QString &raw : declarations) {
-            QString declaration = raw.simplified();
+            QString declaration = raw.simplified().remove(alignment);
             if (declaration.isEmpty())
                 continue;
             Field field;
