@@ -12,7 +12,7 @@ packages=(
     umockdev libumockdev0 libumockdev-dev
     python3
     doxygen mono-mcs mono-runtime poppler-utils
-    dpkg-dev
+    dpkg-dev strace
     # the 32-bit x86 build of the library (tools/i386/): compiler, libusb and Qt Core
     g++-multilib libusb-1.0-0-dev:i386 libqt5core5a:i386
 )

@@ -66,6 +66,17 @@ QString LanguageSettings::translationPath() const
     return m_programFolder + QLatin1Char('/') + translationFileName();
 }
 
+QString LanguageSettings::installedProgramSubfolder()
+{
+    return QStringLiteral(VELMO_APP_INSTALL_DIR);
+}
+
+bool LanguageSettings::programFolderInstalled() const
+{
+    const QString folder = QDir::cleanPath(QDir(m_programFolder).absolutePath());
+    return folder.endsWith(QLatin1Char('/') + installedProgramSubfolder());
+}
+
 bool LanguageSettings::programFolderWritable() const
 {
     const QFileInfo file(m_programFolder + QLatin1Char('/') + fileName());
@@ -79,7 +90,7 @@ bool LanguageSettings::programFolderWritable() const
 
 QString LanguageSettings::settingsPath() const
 {
-    if (programFolderWritable() || m_userConfigFolder.isEmpty())
+    if (m_userConfigFolder.isEmpty() || (!programFolderInstalled() && programFolderWritable()))
         return m_programFolder + QLatin1Char('/') + fileName();
     return m_userConfigFolder + QLatin1Char('/') + fileName();
 }

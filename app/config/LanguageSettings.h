@@ -4,9 +4,11 @@
 
 // Where the interface language is kept: appConfig.ini beside the program,
 // group "language", key "type" (0 Chinese, 1 English). A program folder that
-// cannot be written (an installed package) sends reads and writes to the same
-// file in the user's configuration folder, so that a choice is never lost;
-// a file left beside the program still serves as the default there.
+// cannot be written, or that is the installed one (<prefix>/lib/velmo, even
+// when root may write there), sends reads and writes to the same file in the
+// user's configuration folder, so that a choice is never lost and a package's
+// folder stays untouched; a file left beside the program still serves as the
+// default there.
 class LanguageSettings
 {
 public:
@@ -35,9 +37,12 @@ public:
     static QString fileName() { return QStringLiteral("appConfig.ini"); }
     // The English catalogue's name beside the program.
     static QString translationFileName() { return QStringLiteral("velmo_en_US.qm"); }
+    // Where installation puts the program, relative to the prefix ("lib/velmo").
+    static QString installedProgramSubfolder();
 
 private:
     bool programFolderWritable() const;
+    bool programFolderInstalled() const;
 
     QString m_programFolder;
     QString m_userConfigFolder;

@@ -175,6 +175,38 @@ private slots:
         LanguageSettings::setDefaultFolders(QString(), QString());
     }
 
+    // An installed program keeps its choice in the user's folder even where
+    // the program folder could be written (root, an unpacked package).
+    void anInstalledProgramFolderUsesTheUserFolder()
+    {
+        QTemporaryDir root;
+        const QString program = root.path() + QStringLiteral("/usr/") + LanguageSettings::installedProgramSubfolder();
+        QVERIFY(QDir().mkpath(program));
+        const QString userFolder = root.path() + QStringLiteral("/home/.config/velmoApp");
+        const QString userFile = userFolder + QStringLiteral("/appConfig.ini");
+        const QString programFile = program + QStringLiteral("/appConfig.ini");
+
+        const LanguageSettings settings(program + QStringLiteral("/./"), userFolder);
+        QCOMPARE(settings.settingsPath(), userFile);
+        QVERIFY(settings.writeLanguage(1));
+        QCOMPARE(stored(userFile).toInt(), 1);
+        QVERIFY(!QFile::exists(programFile));
+        QCOMPARE(QDir(program).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+
+        // A file shipped beside the program is only the default.
+        QVERIFY(QFile::remove(userFile));
+        store(programFile, 1);
+        QCOMPARE(settings.readLanguage(), 1);
+        QVERIFY(settings.writeLanguage(0));
+        QCOMPARE(stored(programFile).toInt(), 1);
+        QCOMPARE(settings.readLanguage(), 0);
+
+        // A build tree's program folder keeps today's place.
+        const QString buildTree = root.path() + QStringLiteral("/build/bin");
+        QVERIFY(QDir().mkpath(buildTree));
+        QCOMPARE(LanguageSettings(buildTree, userFolder).settingsPath(), buildTree + QStringLiteral("/appConfig.ini"));
+    }
+
     void aChoiceThatCannotBeStoredHoldsUntilTheEnd()
     {
         UnwritableFolder program;
