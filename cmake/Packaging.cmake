@@ -16,14 +16,15 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR velmo)
 set(CPACK_PACKAGE_CONTACT "velmo maintainers <maintainers@users.noreply.c-seed-e69e5657.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "software for velmo desktop stepper-motor controllers (USB)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "velmoApp, the desktop program that connects to a velmo controller and drives every axis of its\n"
-    "motorised stages; velmoctl, the command line for scripts; and velmoLibrary, the plain-C host\n"
-    "library with its header, pkg-config file and CMake package. A udev rule gives the logged-in\n"
-    "user access to the controllers (USB 4306:5745).")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "velmoApp, the desktop program that connects to a velmo controller and drives every axis of "
+    "its motorised stages, velmoctl, the command line for scripts, and velmoLibrary, the plain-C "
+    "host library with its header, pkg-config file and CMake package.\n"
+    "A udev rule gives the logged-in user access to the controllers (USB 4306:5745).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+# The build keeps its debug information; the package does not.
+set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
@@ -34,7 +35,8 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
-    ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
+    ${PROJECT_SOURCE_DIR}/packaging/debian/postrm
+    ${PROJECT_SOURCE_DIR}/packaging/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -28,6 +28,7 @@ for needed in libqt5core5a libqt5widgets5 libusb-1.0-0 libqwt-qt5-6 libudev1 lib
     field Depends | grep -q "\b$needed\b" || fail "Depends lacks $needed: $(field Depends)"
 done
 dpkg-deb -I "$deb" postinst >/dev/null || fail "no postinst"
+dpkg-deb -I "$deb" triggers | grep -qx 'activate-noawait ldconfig' || fail "no ldconfig trigger for the library"
 
 # --- contents
 dpkg-deb -c "$deb" | awk '{ print substr($1, 1, 1) " " $6 }' | sed 's| \./| /|' >"$scratch/contents"
@@ -70,6 +71,9 @@ for line in '^Type=Application$' '^Exec=velmoApp$' '^Icon=velmo$' '^Name=.' '^Na
     grep -q "$line" "$desktop" || fail "desktop entry lacks $line"
 done
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+for binary in "$root/usr/$libdir/velmo/velmoApp" "$root/usr/bin/velmoctl" "$root/usr/$libdir/libvelmoLibrary.so.1.0.0"; do
+    if readelf -S "$binary" | grep -q '\.debug_info'; then fail "$binary is not stripped"; fi
+done
 readelf -d "$root/usr/bin/velmoctl" | grep -q 'R.*PATH.*\[\$ORIGIN/' || fail "velmoctl has no \$ORIGIN run path"
 
 # The maintainer scripts: udev is asked to reload and re-apply the rule, and
