@@ -35,8 +35,6 @@ static void expectDoubleAt(const char *what, const void *record, size_t offset, 
     }
 }
 
-#define OFFSET(record, field, expected) expectSize(#record "." #field, offsetof(record, field), expected)
-
 typedef struct {
     char lead;
     MotorParams params;
@@ -53,24 +51,9 @@ int main(void)
     int count = 0;
 
     expectSize("sizeof(void *)", sizeof(void *), 4);
-    expectSize("sizeof(MotorParams)", sizeof(MotorParams), 168);
-    expectSize("sizeof(PosConpenPoint)", sizeof(PosConpenPoint), 16);
-    expectSize("sizeof(MotorStageState)", sizeof(MotorStageState), 24);
-    expectSize("sizeof(CONTROLER_STATE)", sizeof(CONTROLER_STATE), 4);
-    /* Natural alignment: a record after a char starts at 8, as elsewhere. */
+    /* Sizes and offsets are pinned by the header's own checks; what they
+     * cannot see is the record's alignment: after a char it starts at 8. */
     expectSize("MotorParams after a char", offsetof(AfterOneByte, params), 8);
-    OFFSET(MotorParams, helicalPitch, 72);
-    OFFSET(MotorParams, restoreSpeed, 80);
-    OFFSET(MotorParams, motorType, 88);
-    OFFSET(MotorParams, optOrder, 102);
-    OFFSET(MotorParams, maxSpeed, 112);
-    OFFSET(MotorParams, maxAcc, 120);
-    OFFSET(MotorParams, minPos, 128);
-    OFFSET(MotorParams, maxPos, 136);
-    OFFSET(MotorParams, modifyDate, 152);
-    OFFSET(MotorParams, maxRockerSpeed, 160);
-    OFFSET(PosConpenPoint, actualPos, 8);
-    OFFSET(MotorStageState, currentJog, 20);
 
     if (listKXMotorControlerDevices(ids, 4) < 1 || addDev(id) != 0 || openKXDevice(id) != 0) {
         fprintf(stderr, "no virtual controller %d\n", id);
