@@ -15,6 +15,8 @@ packages=(
     dpkg-dev strace
     # the 32-bit x86 build of the library (tools/i386/): compiler, libusb and Qt Core
     g++-multilib libusb-1.0-0-dev:i386 libqt5core5a:i386
+    # the fuzzers (tools/fuzz.sh)
+    clang libclang-rt-14-dev
 )
 packages+=("$@")
 

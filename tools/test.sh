@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds and runs the whole test suite, then builds
-# and runs it again with AddressSanitizer and UndefinedBehaviorSanitizer.
+# and runs it again with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# finally runs the fuzz harnesses for about a minute (tools/fuzz.sh).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -23,5 +24,8 @@ cmake --build "$root/build-asan" -j"$jobs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs" -LE no-sanitizer
+
+echo "== fuzz the input readers (build-fuzz/)"
+"$root/tools/fuzz.sh"
 
 echo "== all tests passed"
