@@ -162,6 +162,17 @@ void ConnectionWidget::on_pushButton_connectSerial_clicked()
     emit signal_devConnected();
 }
 
+bool ConnectionWidget::connectTo(int id)
+{
+    refreshDeviceList();
+    const int index = ui->comboBox_comList->findData(id);
+    if (index < 0)
+        return false;
+    ui->comboBox_comList->setCurrentIndex(index);
+    on_pushButton_connectSerial_clicked();
+    return m_devId == id;
+}
+
 void ConnectionWidget::on_pushButton_disConnect_clicked()
 {
     SerialComDev::instance()->closeDevice();

@@ -32,6 +32,11 @@ public:
     void setConnectState(bool connected);
     void setAccessCheck(const UsbAccessCheck &accessCheck);
 
+    // What 连接 does, for the controller with this device id instead of
+    // the selected one (velmoApp --connect): lists the bus, selects the id
+    // and connects. False when the id is not listed or does not open.
+    bool connectTo(int id);
+
     int devId() const { return m_devId; }
     QString devSerial() const { return m_devSerial; }
 
