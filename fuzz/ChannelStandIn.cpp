@@ -30,7 +30,7 @@ LibusbTransfer::LibusbTransfer(QObject *parent) : QObject(parent) {}
 
 LibusbTransfer::~LibusbTransfer() = default;
 
-int LibusbTransfer::send(const QByteArray &frame)
+int LibusbTransfer::send(quint16, const QByteArray &frame)
 {
     return frame.size() >= 8 ? 0 : -2;
 }

@@ -14,6 +14,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 KIT_DIR = os.environ["VELMO_KIT_DIR"]
@@ -222,6 +223,10 @@ class ErrorTest(VirtualControllerTestCase):
         self.sim.vsim_set_fault(DEVICE, VSIM_FAULT_NO_REPLY, 0, 1)
         with self.assertRaises(velmo.NoValidReplyError):
             self.controller.axis(0).target_position
+        # Other commands work at once; the lost command's own replies are
+        # refused until the lost one is given up (a second after its request).
+        self.controller.axis(0).speed
+        time.sleep(1.1)
         self.assertEqual(self.controller.axis(0).target_position, 0.0, "the next exchange works again")
 
     def test_refused_motion_raises(self):
