@@ -3,7 +3,6 @@
 #include "velmoLibrary.h"
 #include "velmoSim.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,7 +10,6 @@
 
 int main()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     constexpr int kExchanges = 2000;
     constexpr int kDeviceId = 14;
 

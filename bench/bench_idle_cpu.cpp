@@ -4,7 +4,6 @@
 #include "velmoLibrary.h"
 #include "velmoSim.h"
 
-#include <QLoggingCategory>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -23,7 +22,6 @@ double processCpuSeconds()
 
 int main()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     constexpr int kDeviceId = 14;
     constexpr auto kIdle = std::chrono::seconds(10);
 

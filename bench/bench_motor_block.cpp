@@ -4,7 +4,6 @@
 #include "velmoLibrary.h"
 #include "velmoSim.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,7 +21,6 @@ double median(std::vector<double> values)
 
 int main()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     constexpr int kRounds = 50;
     constexpr int kDeviceId = 14;
     constexpr int kAxis = 0;

@@ -12,9 +12,6 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j"$jobs"
 
-# Quiet the library's diagnostic lines; set QT_LOGGING_RULES to see them.
-export QT_LOGGING_RULES=${QT_LOGGING_RULES:-default.debug=false}
-
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "== no display: the program on the virtual controller under Xvfb"
     "$root/tools/screenshot.sh" "" "$root/build/screenshots"

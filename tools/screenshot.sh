@@ -33,7 +33,6 @@ fi
 
 export LD_LIBRARY_PATH="$root/build/sim:$root/build/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 export VELMO_SIM_SCENARIO="$scenario"
-export QT_LOGGING_RULES=${QT_LOGGING_RULES:-default.debug=false}
 export QT_QPA_PLATFORM=xcb
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     XDG_RUNTIME_DIR=$(mktemp -d)

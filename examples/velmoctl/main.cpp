@@ -33,9 +33,9 @@ int main(int argc, char *argv[])
         std::printf("velmoctl %s\n", VELMOCTL_VERSION);
         return 0;
     }
-    // The library logs every exchange to the debug output; only --verbose wants that.
-    if (!request.verbose)
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    // The library's wire trace is off by default; --verbose turns it on.
+    if (request.verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("velmo.*.debug=true"));
 
     Output output(request.json);
     try {

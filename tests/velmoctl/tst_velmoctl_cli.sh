@@ -58,6 +58,7 @@ echo "== identity"
 (unset QT_LOGGING_RULES VELMO_TRACE; run quiet 0 info) && [ ! -s "$WORK/quiet.err" ] \
     || fail "quiet: stderr not empty: $(head -3 "$WORK/quiet.err")"
 VELMO_TRACE=1 run trace 0 pos && expect trace err 'velmo\.exchange.*send->|send->' && expect trace err '打开设备成功'
+(unset QT_LOGGING_RULES VELMO_TRACE; run verbose 0 pos --verbose) && expect verbose err 'send->'
 QT_LOGGING_RULES='velmo.exchange.debug=true' run trace_rules 0 pos && expect trace_rules err 'send->'
 if grep -q '打开设备成功' "$WORK/trace_rules.err"; then fail "trace_rules: velmo.usb debug on without being asked"; fi
 

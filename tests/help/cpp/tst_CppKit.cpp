@@ -95,7 +95,6 @@ tst_CppKit::Run tst_CppKit::runExample(const QString &name, const QStringList &a
     environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
                        QString::fromUtf8(VELMO_SIM_DIR) + QLatin1Char(':') + m_libraryDir);
     environment.insert(QStringLiteral("VELMO_SIM_SCENARIO"), scenario);
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=false"));
     return run(m_exampleBuildDir + QLatin1Char('/') + name, arguments, environment, 60000);
 }
 
