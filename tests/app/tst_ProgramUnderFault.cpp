@@ -5,6 +5,7 @@
 // controller must see what the program says it does.
 #include "AppResources.h"
 #include "ConnectionWidget.h"
+#include "EventLoopGaps.h"
 #include "IsolatedSettings.h"
 #include "PanelHarness.h"
 #include "SerialPortChangeFilter.h"
@@ -25,26 +26,6 @@ namespace {
 
 const char kThreeAxes[] =
     R"({"timeScale": 4, "controllers": [{"axes": [{"stage": "VLS-50"}, {"stage": "VRS-360"}, {"stage": "VLS-50"}]}]})";
-
-// Records the gaps between the ticks of a 10 ms timer on the GUI thread:
-// a gap well above 10 ms is a time the event loop was not served.
-class EventLoopGaps : public QObject
-{
-public:
-    EventLoopGaps()
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] { m_longest = qMax(m_longest, m_clock.restart()); });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 longestMs() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
 
 QString operationLog(VelmoControlWidget *panel)
 {
@@ -101,7 +82,7 @@ private slots:
         VelmoWidget window;
         window.show();
         connectThroughDialog(window);
-        EventLoopGaps gaps;
+        EventLoopGaps gaps(10);
         QTest::qWait(500);
         QVERIFY(framesOfCode(0x0023) > 0); // the three panels poll
 
@@ -158,7 +139,7 @@ private slots:
         QPointer<VelmoWidget> window = new VelmoWidget;
         window->show();
         connectThroughDialog(*window);
-        EventLoopGaps gaps;
+        EventLoopGaps gaps(10);
         VelmoControlWidget *first = window->controlWidgets().first();
         emit SerialComDev::instance()->signal_setAbsoluteDispParams(0, 45.0);
         QTest::mouseClick(first->findChild<QPushButton *>(QStringLiteral("pushButton_move")), Qt::LeftButton);

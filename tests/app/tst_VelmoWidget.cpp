@@ -7,6 +7,7 @@
 #include "ConnectionWidget.h"
 #include "DebugWidget.h"
 #include "Heart.h"
+#include "EventLoopGaps.h"
 #include "IsolatedSettings.h"
 #include "OptionsWidget.h"
 #include "PanelHarness.h"
@@ -56,28 +57,6 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QS
     if (g_previousHandler != nullptr)
         g_previousHandler(type, context, text);
 }
-
-// Measures the longest time the GUI thread's event loop went without
-// serving a 5 ms timer.
-class StallMeter : public QObject
-{
-public:
-    StallMeter()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_longest = qMax(m_longest, m_clock.restart());
-        });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 longestMs() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
 
 // The size the grid asks for, within the window's minimum size (its bars
 // and the scroll area's least size).
@@ -446,7 +425,7 @@ private slots:
         VelmoWidget window;
         window.show();
         connectThroughDialog(window);
-        StallMeter meter;
+        EventLoopGaps meter;
 
         // Another device comes and goes: the controller is still there.
         window.portChangeFilter()->handleDeviceEvent("add", "usb_device");
@@ -477,7 +456,7 @@ private slots:
         VelmoWidget window;
         window.show();
         connectThroughDialog(window);
-        StallMeter meter;
+        EventLoopGaps meter;
         // Three axes poll; one of them moves across its travel.
         QTest::qWait(500);
         VelmoControlWidget *first = window.controlWidgets().first();
