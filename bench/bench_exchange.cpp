@@ -1,6 +1,7 @@
 // Time of one request/reply exchange through the library against the
 // virtual controller (reply latency 0.25 ms): 2,000 getSpeed calls.
 #include "velmoLibrary.h"
+#include "VirtualControllerSetup.h"
 #include "velmoSim.h"
 
 #include <algorithm>
@@ -13,15 +14,8 @@ int main()
     constexpr int kExchanges = 2000;
     constexpr int kDeviceId = 14;
 
-    if (vsim_load_scenario(nullptr) != VSIM_OK || vsim_set_latency_us(kDeviceId, 250) != VSIM_OK) {
-        std::fprintf(stderr, "bench_exchange: virtual controller not available\n");
+    if (!openVirtualController("bench_exchange", kDeviceId, 250))
         return 1;
-    }
-    addDev(kDeviceId);
-    if (openKXDevice(kDeviceId) != 0) {
-        std::fprintf(stderr, "bench_exchange: openKXDevice failed\n");
-        return 1;
-    }
     setSpeed(kDeviceId, 0, 2.0);
 
     using Clock = std::chrono::steady_clock;

@@ -2,6 +2,7 @@
 // controller opened through the library on the virtual controller and left
 // idle for 10 s, process CPU time over wall time (percent of one core).
 #include "velmoLibrary.h"
+#include "VirtualControllerSetup.h"
 #include "velmoSim.h"
 
 #include <chrono>
@@ -25,15 +26,8 @@ int main()
     constexpr int kDeviceId = 14;
     constexpr auto kIdle = std::chrono::seconds(10);
 
-    if (vsim_load_scenario(nullptr) != VSIM_OK) {
-        std::fprintf(stderr, "bench_idle_cpu: virtual controller not available\n");
+    if (!openVirtualController("bench_idle_cpu", kDeviceId))
         return 1;
-    }
-    addDev(kDeviceId);
-    if (openKXDevice(kDeviceId) != 0) {
-        std::fprintf(stderr, "bench_idle_cpu: openKXDevice failed\n");
-        return 1;
-    }
     // One exchange first, so the reader is known to be up and settled.
     setSpeed(kDeviceId, 0, 2.0);
     const bool answered = getSpeed(kDeviceId, 0) == 2.0;

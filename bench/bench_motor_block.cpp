@@ -2,6 +2,7 @@
 // against the virtual controller (reply latency 0.25 ms): getMotorParams is
 // 23 exchanges, setMotorParams 24 (the fields and the closing write).
 #include "velmoLibrary.h"
+#include "VirtualControllerSetup.h"
 #include "velmoSim.h"
 
 #include <algorithm>
@@ -25,15 +26,8 @@ int main()
     constexpr int kDeviceId = 14;
     constexpr int kAxis = 0;
 
-    if (vsim_load_scenario(nullptr) != VSIM_OK || vsim_set_latency_us(kDeviceId, 250) != VSIM_OK) {
-        std::fprintf(stderr, "bench_motor_block: virtual controller not available\n");
+    if (!openVirtualController("bench_motor_block", kDeviceId, 250))
         return 1;
-    }
-    addDev(kDeviceId);
-    if (openKXDevice(kDeviceId) != 0) {
-        std::fprintf(stderr, "bench_motor_block: openKXDevice failed\n");
-        return 1;
-    }
 
     using Clock = std::chrono::steady_clock;
     auto millisSince = [](Clock::time_point start) {
