@@ -2,13 +2,23 @@
 
 #include "velmoLibrary.h"
 
+#include <QTextCodec>
+
 #include <cstring>
 
 namespace {
 
+// Names are written as UTF-8 (utf8Prefix below); a block written by other
+// tools may hold Latin-1 instead, which is never valid UTF-8 once it has a
+// byte above 0x7F on its own, so such text is read as Latin-1.
 QString blockText(const char *field, int size)
 {
-    return QString::fromLatin1(field, int(qstrnlen(field, uint(size))));
+    const int length = int(qstrnlen(field, uint(size)));
+    QTextCodec::ConverterState state;
+    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(field, length, &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        return text;
+    return QString::fromLatin1(field, length);
 }
 
 // The longest prefix of text whose UTF-8 form fits in size bytes: a name

@@ -220,6 +220,12 @@ private slots:
         param.name = QStringLiteral("VLS-") + QChar(0x4F4D) + QChar(0x79FB); // fits whole
         block = motorBlockFromDevParam(param);
         QCOMPARE(QString::fromUtf8(block.modelName, int(qstrnlen(block.modelName, 32))), param.name);
+        // Read back from the controller, the name is the one written.
+        QCOMPARE(devParamFromMotorBlock(block).name, param.name);
+        // A block written elsewhere in Latin-1 still reads as its characters.
+        std::memset(block.modelName, 0, sizeof block.modelName);
+        std::memcpy(block.modelName, "Platine \xE9tag\xE9", 13);
+        QCOMPARE(devParamFromMotorBlock(block).name, QStringLiteral("Platine ") + QChar(0xE9) + QStringLiteral("tag") + QChar(0xE9));
     }
 };
 
