@@ -8,6 +8,7 @@
 #include "OptionsWidget.h"
 #include "SerialComDev.h"
 #include "SerialPortChangeFilter.h"
+#include "ShotRunner.h"
 #include "VelmoControlWidget.h"
 #include "VelmoWidget.h"
 
@@ -50,27 +51,9 @@ ProgramTour::ProgramTour(VelmoWidget *window, const QDir &output, const QString 
 {
 }
 
-bool ProgramTour::waitUntil(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void ProgramTour::settle(int ms)
-{
-    waitUntil([] { return false; }, ms);
-}
-
 bool ProgramTour::shoot(const QString &name)
 {
-    settle(150); // let the last repaint reach the screen
+    ShotRunner::settle(150); // let the last repaint reach the screen
     QScreen *screen = QGuiApplication::primaryScreen();
     const QPixmap shot = screen->grabWindow(0);
     const QString path = m_output.filePath(m_prefix + name + QStringLiteral(".png"));
@@ -101,7 +84,7 @@ bool ProgramTour::answerNextBox(const std::function<void()> &action, const QStri
         }
     });
     action();
-    settle(300);
+    ShotRunner::settle(300);
     return answered;
 }
 
@@ -109,13 +92,13 @@ bool ProgramTour::languageStep()
 {
     OptionsWidget *options = m_window->optionsWidget();
     click(m_window, "pushButton_settings");
-    if (!waitUntil([&] { return options->isVisible(); }, 5000))
+    if (!ShotRunner::waitUntil([&] { return options->isVisible(); }, 5000))
         return false;
     click(options, "pushButton_language");
     auto *radio = options->findChild<QRadioButton *>(
         m_english ? QStringLiteral("radioButton_en") : QStringLiteral("radioButton_cn"));
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(5, radio->height() / 2));
-    settle(200);
+    ShotRunner::settle(200);
     const bool shot = shoot(QStringLiteral("00-options-language"));
     click(options, "pushButton_close");
     return shot && radio->isChecked();
@@ -131,7 +114,7 @@ bool ProgramTour::addAxisSteps()
     int shotNumber = 10;
     for (const auto &type : types) {
         click(m_window, "pushButton_addAsix");
-        if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
+        if (!ShotRunner::waitUntil([&] { return dialog->isVisible(); }, 5000))
             return false;
         click(dialog, type[0]);
         auto *axes = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_Axsi"));
@@ -147,7 +130,7 @@ bool ProgramTour::addAxisSteps()
             return false;
         click(dialog, "pushButton_confirm");
         VelmoControlWidget *added = nullptr;
-        if (!waitUntil(
+        if (!ShotRunner::waitUntil(
                 [&] {
                     for (VelmoControlWidget *panel : m_window->controlWidgets()) {
                         if (panel->axisIndex() == 2)
@@ -157,7 +140,7 @@ bool ProgramTour::addAxisSteps()
                 },
                 5000))
             return false;
-        settle(600);
+        ShotRunner::settle(600);
         if (!shoot(QString::number(shotNumber++) + QStringLiteral("-axis3-") + QLatin1String(type[1])))
             return false;
         // A panel added by hand goes when it is closed, freeing its axis.
@@ -166,7 +149,7 @@ bool ProgramTour::addAxisSteps()
                 box->buttons().first()->click();
         });
         click(added, "pushButton_remove");
-        if (!waitUntil([&] { return m_window->controlWidgets().size() == 2; }, 5000))
+        if (!ShotRunner::waitUntil([&] { return m_window->controlWidgets().size() == 2; }, 5000))
             return false;
     }
     return true;
@@ -177,16 +160,16 @@ bool ProgramTour::chartStep()
     VelmoControlWidget *panel = m_window->controlWidgets().first();
     click(panel, "pushButton_chart");
     MotionChartWindow *chart = panel->motionChart();
-    if (chart == nullptr || !waitUntil([&] { return chart->isVisible(); }, 5000))
+    if (chart == nullptr || !ShotRunner::waitUntil([&] { return chart->isVisible(); }, 5000))
         return false;
     chart->setGeometry(80, 120, 1100, 640);
     // Two jogs forward, then back to where the tour moved the axis.
     for (int jog = 0; jog < 2; ++jog) {
         click(panel, "pushButton_jogRight");
-        settle(1500);
+        ShotRunner::settle(1500);
     }
     click(panel, "pushButton_move");
-    settle(3000);
+    ShotRunner::settle(3000);
     chart->raise();
     const bool shot = shoot(QStringLiteral("04b-motion-chart"));
     const bool exported = chart->exportCsv(m_output.filePath(m_prefix + QStringLiteral("motion-chart.csv")))
@@ -199,7 +182,7 @@ bool ProgramTour::optionsSteps()
 {
     OptionsWidget *options = m_window->optionsWidget();
     click(m_window, "pushButton_settings");
-    if (!waitUntil([&] { return options->isVisible(); }, 5000))
+    if (!ShotRunner::waitUntil([&] { return options->isVisible(); }, 5000))
         return false;
     click(options, "pushButton_trigger");
     if (!shoot(QStringLiteral("20-options-trigger")))
@@ -239,7 +222,7 @@ bool ProgramTour::helpStep()
 {
     HelpWidget *help = m_window->helpWidget();
     click(m_window, "pushButton_help");
-    if (!waitUntil([&] { return help->isVisible(); }, 5000))
+    if (!ShotRunner::waitUntil([&] { return help->isVisible(); }, 5000))
         return false;
     const bool shot = shoot(QStringLiteral("30-help"));
     click(help, "pushButton_close");
@@ -251,7 +234,7 @@ bool ProgramTour::debugStep()
     DebugWidget *panel = m_window->debugWidget();
     QApplication::setActiveWindow(m_window);
     QTest::keyClick(m_window, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
-    if (!waitUntil([&] { return panel->isVisible(); }, 5000))
+    if (!ShotRunner::waitUntil([&] { return panel->isVisible(); }, 5000))
         return false;
     panel->move(m_window->geometry().topLeft() + QPoint(40, 40));
     click(panel, "pushButton_27"); // read the target position of axis A
@@ -282,12 +265,12 @@ bool ProgramTour::step(const QString &what, const std::function<bool()> &action)
 bool ProgramTour::run()
 {
     ConnectionWidget *dialog = m_window->connectionWidget();
-    step(QStringLiteral("the window did not show"), [&] { return waitUntil([&] { return m_window->isVisible(); }, 5000); });
+    step(QStringLiteral("the window did not show"), [&] { return ShotRunner::waitUntil([&] { return m_window->isVisible(); }, 5000); });
     step(QStringLiteral("choosing the language failed"), [&] { return languageStep(); });
     step(QStringLiteral("the window did not show"), [&] { return shoot(QStringLiteral("01-start")); });
     step(QStringLiteral("the connection dialog did not open"), [&] {
         click(m_window, "pushButton_connect");
-        if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
+        if (!ShotRunner::waitUntil([&] { return dialog->isVisible(); }, 5000))
             return false;
         // The list open, as the user sees it when picking a controller.
         auto *list = dialog->findChild<QComboBox *>(QStringLiteral("comboBox_comList"));
@@ -298,9 +281,9 @@ bool ProgramTour::run()
     });
     step(QStringLiteral("no axis panel after connecting (is a controller attached?)"), [&] {
         click(dialog, "pushButton_connectSerial");
-        if (!waitUntil([&] { return !m_window->controlWidgets().isEmpty(); }, 10000))
+        if (!ShotRunner::waitUntil([&] { return !m_window->controlWidgets().isEmpty(); }, 10000))
             return false;
-        settle(1000);
+        ShotRunner::settle(1000);
         return shoot(QStringLiteral("03-connected"));
     });
     step(QStringLiteral("the move did not arrive"), [&] {
@@ -309,14 +292,14 @@ bool ProgramTour::run()
         const double target = stage.minPos + 0.8 * (stage.maxPos - stage.minPos);
         emit SerialComDev::instance()->signal_setAbsoluteDispParams(panel->axisIndex(), target);
         click(panel, "pushButton_move");
-        settle(700);
+        ShotRunner::settle(700);
         if (!shoot(QStringLiteral("04-moving")))
             return false;
         auto *position = panel->findChild<QLabel *>(QStringLiteral("label_currentPos"));
         const QString arrived = QString::number(target, 'f', 3);
-        if (!waitUntil([&] { return position->text().startsWith(arrived); }, 30000))
+        if (!ShotRunner::waitUntil([&] { return position->text().startsWith(arrived); }, 30000))
             return false;
-        settle(500);
+        ShotRunner::settle(500);
         return shoot(QStringLiteral("05-moved"));
     });
     step(QStringLiteral("the motion chart failed"), [&] { return chartStep(); });
@@ -331,7 +314,7 @@ bool ProgramTour::run()
                 }
             });
             click(panel, "pushButton_remove");
-            settle(300);
+            ShotRunner::settle(300);
             return asked && !m_window->isControlShown(panel) && shoot(QStringLiteral("07-panel-closed"));
         });
         step(QStringLiteral("re-showing a panel failed"), [&] {
@@ -339,7 +322,7 @@ bool ProgramTour::run()
             if (button == nullptr)
                 return false;
             QTest::mouseClick(button, Qt::LeftButton);
-            settle(300);
+            ShotRunner::settle(300);
             return m_window->isControlShown(m_window->controlWidgets().at(1));
         });
     }
@@ -361,17 +344,17 @@ bool ProgramTour::run()
             });
             // The virtual controller has no udev: hand the filter the event.
             m_window->portChangeFilter()->handleDeviceEvent("remove", "usb_device");
-            settle(300);
+            ShotRunner::settle(300);
             plug(id, 1);
             return reported;
         });
     }
     step(QStringLiteral("disconnecting failed"), [&] {
         click(m_window, "pushButton_connect");
-        if (!waitUntil([&] { return dialog->isVisible(); }, 5000))
+        if (!ShotRunner::waitUntil([&] { return dialog->isVisible(); }, 5000))
             return false;
         click(dialog, "pushButton_disConnect");
-        if (!waitUntil([&] { return m_window->controlWidgets().isEmpty(); }, 5000))
+        if (!ShotRunner::waitUntil([&] { return m_window->controlWidgets().isEmpty(); }, 5000))
             return false;
         const bool shot = shoot(QStringLiteral("09-disconnected"));
         dialog->hide();

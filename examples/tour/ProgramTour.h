@@ -28,9 +28,6 @@ public:
 
 private:
     bool step(const QString &what, const std::function<bool()> &action);
-    // Processes events until condition holds or timeoutMs passed.
-    static bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
-    static void settle(int ms);
     bool shoot(const QString &name);
     void click(QWidget *parent, const char *objectName);
     // Answers the next message box (confirming or not) after a screenshot
