@@ -564,6 +564,15 @@ void SimModelTest::scenarioMistakesFallBackToDefaults()
     QCOMPARE(bus.controllerCount(), 1);
     QCOMPARE(bus.load(R"({"controllers": [], "otherDevices": [{"vendorId": "0x046d", "productId": 1}]})"), VSIM_OK);
     QCOMPARE(bus.controllerCount(), 0);
+
+    // Numbers far beyond any int are refused, not converted (the conversion
+    // itself would be undefined; the sanitizer build stops on it).
+    problems.clear();
+    QVERIFY(!ScenarioLoader::parse(R"({"controllers": [{"portPath": [1.2e61], "bus": 1e300}]})", &config, &problems));
+    QCOMPARE(config.controllers.front().portPath, (std::vector<int>{1, 4}));
+    QCOMPARE(config.controllers.front().bus, 1);
+    const QString refused = problems.join(QLatin1Char('\n'));
+    QVERIFY2(refused.contains(QLatin1String("portPath")) && refused.contains(QLatin1String("bus")), qPrintable(refused));
 }
 
 void SimModelTest::stateFileRoundTrip()

@@ -132,7 +132,8 @@ bool ScenarioLoader::readInt(const QJsonObject &object, const char *name, const 
     if (v.isDouble()) {
         const double d = v.toDouble();
         ok = std::floor(d) == d && std::fabs(d) < 1e15;
-        number = static_cast<qlonglong>(d);
+        if (ok) // converting a value out of range would be undefined
+            number = static_cast<qlonglong>(d);
     } else if (v.isString()) {
         // Hexadecimal ids and codes read better as "0x4306".
         number = v.toString().toLongLong(&ok, 0);
@@ -181,8 +182,10 @@ bool ScenarioLoader::readPortPath(const QJsonObject &object, const QString &wher
     std::vector<int> result;
     for (const QJsonValue &port : ports) {
         const double d = port.toDouble(-1);
-        if (!port.isDouble() || std::floor(d) != d || d < 1 || d > 255)
-            ok = false;
+        if (!port.isDouble() || std::floor(d) != d || d < 1 || d > 255) {
+            ok = false; // and no conversion: out of range it is undefined
+            break;
+        }
         result.push_back(static_cast<int>(d));
     }
     if (!ok) {
