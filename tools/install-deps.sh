@@ -17,6 +17,8 @@ packages=(
     g++-multilib libusb-1.0-0-dev:i386 libqt5core5a:i386
     # the fuzzers (tools/fuzz.sh)
     clang libclang-rt-14-dev
+    # velmo-tango, the Tango device server, and the Python client its tests drive
+    libtango-dev python3-tango
 )
 packages+=("$@")
 
