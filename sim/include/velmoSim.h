@@ -86,7 +86,17 @@ VSIM_API int vsim_written_count(int dev_id);
 /* Copies written frame `index` into buf (up to cap bytes); returns its full
  * length, or VSIM_ERR_ARGUMENT when there is no such frame. */
 VSIM_API int vsim_written_frame(int dev_id, int index, unsigned char *buf, int cap);
+/* Forgets the written frames and resets vsim_overlapping_requests. */
 VSIM_API int vsim_clear_written(int dev_id);
+
+/* Number of intact request frames the controller received while a reply to
+ * an earlier request was still owed to the host: queued but not yet readable,
+ * or readable but not yet read by an IN transfer. A host that keeps at most
+ * one exchange per controller in flight scores 0; two threads talking to one
+ * controller without a lock between them score more. A reply the host gave
+ * up on (a late reply after its time-out) stays owed until it is read.
+ * Bytes from vsim_push_in_bytes are no reply and never count. */
+VSIM_API int vsim_overlapping_requests(int dev_id);
 
 /* Number of libusb_open calls that succeeded on the controller so far. */
 VSIM_API int vsim_open_count(int dev_id);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -98,14 +99,24 @@ bool ControllerModel::receive(const std::uint8_t *bytes, std::size_t length, Ste
     const std::optional<RequestFrame> request = FrameCodec::parseRequest(bytes, length);
     if (!request)
         return false;
+    if (m_in.holdsReply() && m_overlappingRequests < std::numeric_limits<int>::max())
+        ++m_overlappingRequests;
     m_lastChanged = false;
     Reply reply = execute(*request, modelTime(now));
     if (!reply.silent) {
         for (InStream::Chunk &chunk :
-             m_faults.shape(request->code, reply.status, std::move(reply.data), reply.axisLevel, now + m_latency))
+             m_faults.shape(request->code, reply.status, std::move(reply.data), reply.axisLevel, now + m_latency)) {
+            chunk.reply = true;
             m_in.push(std::move(chunk));
+        }
     }
     return m_lastChanged;
+}
+
+void ControllerModel::clearWritten()
+{
+    m_written.clear();
+    m_overlappingRequests = 0;
 }
 
 bool ControllerModel::isControllerCode(std::uint16_t code)

@@ -68,7 +68,10 @@ public:
     std::chrono::microseconds latency() const { return m_latency; }
 
     const std::deque<Bytes> &writtenFrames() const { return m_written; }
-    void clearWritten() { m_written.clear(); }
+    void clearWritten();
+    // Requests that arrived while a reply to an earlier one was still owed
+    // (queued, readable or not, and not yet read).
+    int overlappingRequests() const { return m_overlappingRequests; }
 
     // Unplugging loses the motion state and the queued bytes, like a power cut.
     void unplug(SteadyTime now);
@@ -94,6 +97,7 @@ private:
     ReplyShaper m_faults;
     ControllerUsbState m_usb;
     std::deque<Bytes> m_written;
+    int m_overlappingRequests = 0;
     SteadyTime m_epoch;
     double m_timeScale;
     std::chrono::microseconds m_latency;

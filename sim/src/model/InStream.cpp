@@ -8,6 +8,8 @@ void InStream::push(Chunk chunk)
     if (chunk.bytes.empty())
         return;
     m_total += chunk.bytes.size();
+    if (chunk.reply)
+        ++m_replyChunks;
     // Stable insertion: a chunk ready later than its successors goes behind them.
     auto at = std::upper_bound(m_chunks.begin(), m_chunks.end(), chunk.readyAt,
                                [](SteadyTime time, const Chunk &c) { return time < c.readyAt; });
@@ -17,6 +19,8 @@ void InStream::push(Chunk chunk)
         const std::size_t excess = m_total - m_capacity;
         if (oldest.bytes.size() <= excess) {
             m_total -= oldest.bytes.size();
+            if (oldest.reply)
+                --m_replyChunks;
             m_chunks.pop_front();
         } else {
             oldest.bytes.erase(oldest.bytes.begin(), oldest.bytes.begin() + static_cast<std::ptrdiff_t>(excess));
@@ -39,6 +43,8 @@ std::size_t InStream::read(std::uint8_t *buffer, std::size_t capacity, SteadyTim
             break;
         }
         const bool endsRead = chunk.endsRead;
+        if (chunk.reply)
+            --m_replyChunks;
         m_chunks.pop_front();
         if (endsRead)
             break;
@@ -57,4 +63,5 @@ void InStream::clear()
 {
     m_chunks.clear();
     m_total = 0;
+    m_replyChunks = 0;
 }

@@ -21,6 +21,7 @@ public:
         SteadyTime readyAt;
         Bytes bytes;
         bool endsRead = false;
+        bool reply = false; // part of an answer the host asked for, not raw pushed bytes
     };
 
     explicit InStream(std::size_t capacity = DefaultCapacity) : m_capacity(capacity) {}
@@ -33,11 +34,14 @@ public:
 
     std::optional<SteadyTime> nextReadyAt() const;
     std::size_t pendingBytes() const { return m_total; }
+    // True while any part of a reply is queued, readable or not.
+    bool holdsReply() const { return m_replyChunks > 0; }
     void clear();
 
 private:
     std::deque<Chunk> m_chunks;
     std::size_t m_total = 0;
+    std::size_t m_replyChunks = 0;
     std::size_t m_capacity;
 };
 

@@ -520,6 +520,13 @@ int VirtualBus::clearWritten(int devId)
     return withController(devId, [](ControllerModel &c) { c.clearWritten(); });
 }
 
+int VirtualBus::overlappingRequests(int devId) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const ControllerModel *controller = findController(devId);
+    return controller ? controller->overlappingRequests() : VSIM_ERR_NO_CONTROLLER;
+}
+
 int VirtualBus::openCount(int devId) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -92,6 +92,7 @@ public:
     int writtenCount(int devId) const;
     int writtenFrame(int devId, int index, std::uint8_t *buffer, int capacity) const;
     int clearWritten(int devId);
+    int overlappingRequests(int devId) const;
     int openCount(int devId) const;
     int openHandles(int devId) const;
     int setSensorFaults(int devId, int axis, bool negativeLimit, bool home, bool positiveLimit);

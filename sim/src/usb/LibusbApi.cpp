@@ -6,6 +6,7 @@
 #pragma GCC visibility pop
 
 #include "ConfigDescriptorFactory.h"
+#include "ControlSocket.h"
 #include "LibusbObjects.h"
 #include "TransferEvents.h"
 #include "UsbDeviceRegistry.h"
@@ -71,6 +72,7 @@ extern "C" {
 int LIBUSB_CALL libusb_init(libusb_context **ctx)
 {
     bus(); // loads the scenario on first use
+    ControlSocket::startFromEnvironment();
     if (ctx != nullptr) {
         *ctx = new (std::nothrow) libusb_context;
         if (*ctx == nullptr)

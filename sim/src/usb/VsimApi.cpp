@@ -66,6 +66,11 @@ int vsim_clear_written(int dev_id)
     return VirtualBus::instance().clearWritten(dev_id);
 }
 
+int vsim_overlapping_requests(int dev_id)
+{
+    return VirtualBus::instance().overlappingRequests(dev_id);
+}
+
 int vsim_open_count(int dev_id)
 {
     return VirtualBus::instance().openCount(dev_id);
