@@ -10,6 +10,10 @@
  * their USB port path (port path 1-4 is id 14), the same number the device
  * library reports. Every function is thread-safe. Functions taking a device id
  * return VSIM_ERR_NO_CONTROLLER when no controller has that id.
+ *
+ * Another process reaches the same controls through the control socket the
+ * first libusb_init opens when VELMO_SIM_CONTROL names a path (line commands,
+ * client build/bin/vsimctl; see sim/README.md).
  */
 #ifndef VELMO_SIM_H
 #define VELMO_SIM_H
