@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kPositive = 1;
 constexpr int kNegative = 2;
-// A client's State and Status reads within this time share one poll.
+// A client's State and Status reads (or several flags) within this time
+// share one read of the controller.
 constexpr std::chrono::milliseconds kSnapshotReuse{20};
 
 } // namespace
@@ -149,14 +150,11 @@ Tango::DevState VelmoAxis::dev_state()
         m_statusText = m_setupFault;
         return Tango::FAULT;
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_snapshotTime > kSnapshotReuse) {
-        const AxisSnapshot snapshot = m_link->readAxis(m_axis);
-        if (snapshot.valid && !m_limitsLoaded)
-            loadStageLimits();
-        m_snapshot = snapshot;
-        m_snapshotTime = now;
-    }
+    const AxisSnapshot snapshot = m_link->readAxis(m_axis);
+    if (snapshot.valid && !m_limitsLoaded)
+        loadStageLimits();
+    m_snapshot = snapshot;
+    m_snapshotTime = std::chrono::steady_clock::now();
     m_verdict = AxisRules::judge(m_snapshot, axisName(), m_limits);
     m_statusText = m_verdict.status;
     set_state(m_verdict.state);
@@ -165,7 +163,9 @@ Tango::DevState VelmoAxis::dev_state()
 
 Tango::ConstDevString VelmoAxis::dev_status()
 {
-    dev_state();
+    // Status read together with State describes the same reading.
+    if (std::chrono::steady_clock::now() - m_snapshotTime > kSnapshotReuse)
+        dev_state();
     set_status(m_statusText);
     return m_statusText.c_str();
 }
@@ -176,8 +176,9 @@ void VelmoAxis::publish(const AxisSnapshot &snapshot)
     // reply) says nothing new about the axis.
     if (!snapshot.valid && !snapshot.controllerLost)
         return;
+    // Not a client's reading: m_snapshotTime stays, so the next client read
+    // asks the controller itself.
     m_snapshot = snapshot;
-    m_snapshotTime = std::chrono::steady_clock::now();
     m_verdict = AxisRules::judge(snapshot, axisName(), m_limits);
     m_statusText = m_verdict.status;
     set_state(m_verdict.state);

@@ -87,7 +87,7 @@ private:
     bool m_limitsLoaded = false;
 
     AxisSnapshot m_snapshot; // last read, by a client or the poll thread
-    std::chrono::steady_clock::time_point m_snapshotTime;
+    std::chrono::steady_clock::time_point m_snapshotTime; // of the last client read
     AxisVerdict m_verdict;
     std::string m_statusText;
 
