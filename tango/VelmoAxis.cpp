@@ -200,7 +200,9 @@ void VelmoAxis::publish(const AxisSnapshot &snapshot)
     if (!m_statePushed || m_verdict.state != m_pushedState) {
         m_pushedState = m_verdict.state;
         m_statePushed = true;
-        push_change_event("State", &m_pushedState);
+        // Without data Tango sends the state just set; handing it the value
+        // (set_value on State) leaks its copy in this Tango version.
+        push_change_event("State");
     }
 }
 
