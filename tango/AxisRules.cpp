@@ -74,7 +74,10 @@ std::string AxisRules::refuseTarget(double position, const StageLimits &limits)
 {
     if (!std::isfinite(position))
         return "the position must be a finite number";
-    if (limits.hasTravel() && (position < limits.minPosition || position > limits.maxPosition)) {
+    if (!limits.hasTravel())
+        return "the stage's travel is unknown (its ID chip holds none), so no absolute move is safe: set the axis "
+               "device's MinPosition and MaxPosition properties";
+    if (position < limits.minPosition || position > limits.maxPosition) {
         const std::string unit = unitName(limits.unitType);
         return "position " + number(position) + " " + unit + " is outside the travel of " + limits.model + " ("
             + number(limits.minPosition) + " to " + number(limits.maxPosition) + " " + unit + ")";

@@ -5,6 +5,7 @@
 #include "ControllerRegistry.h"
 #include "DeviceNames.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace velmotango {
@@ -83,10 +84,13 @@ void VelmoAxis::readProperties()
 {
     m_serial.clear();
     m_axis = -1;
+    m_travelOverride = false;
     if (Tango::Util::_UseDb) {
         Tango::DbData properties;
         properties.push_back(Tango::DbDatum("ControllerSerialNumber"));
         properties.push_back(Tango::DbDatum("AxisIndex"));
+        properties.push_back(Tango::DbDatum("MinPosition"));
+        properties.push_back(Tango::DbDatum("MaxPosition"));
         get_db_device()->get_property(properties);
         if (!properties[0].is_empty())
             properties[0] >> m_serial;
@@ -94,6 +98,19 @@ void VelmoAxis::readProperties()
             Tango::DevLong index = -1;
             properties[1] >> index;
             m_axis = index;
+        }
+        if (!properties[2].is_empty() || !properties[3].is_empty()) {
+            if (properties[2].is_empty() || properties[3].is_empty()) {
+                m_setupFault = "set both MinPosition and MaxPosition, or neither";
+                return;
+            }
+            properties[2] >> m_travelMin;
+            properties[3] >> m_travelMax;
+            if (!(m_travelMin < m_travelMax) || !std::isfinite(m_travelMin) || !std::isfinite(m_travelMax)) {
+                m_setupFault = "MinPosition must be below MaxPosition";
+                return;
+            }
+            m_travelOverride = true;
         }
     }
     std::string namedSerial;
@@ -104,12 +121,9 @@ void VelmoAxis::readProperties()
         if (m_axis < 0)
             m_axis = namedAxis;
     }
-    if (m_serial.empty())
-        m_setupFault = "no controller serial number: set the ControllerSerialNumber property, or name the device "
-                       "<domain>/<serial number>/<axis index>";
-    else if (m_axis < 0 || m_axis > 15)
-        m_setupFault = "no valid axis index (0 to 15): set the AxisIndex property, or name the device "
-                       "<domain>/<serial number>/<axis index>";
+    if (m_serial.empty() || m_axis < 0 || m_axis > 15)
+        m_setupFault = "which axis? Set the ControllerSerialNumber and AxisIndex (0 to 15) properties, or name the "
+                       "device <domain>/<serial number>/<axis index>";
 }
 
 bool VelmoAxis::loadStageLimits()
@@ -124,8 +138,10 @@ bool VelmoAxis::loadStageLimits()
     if (result != 0)
         return false;
     m_limits.model = std::string(params.modelName, strnlen(params.modelName, sizeof params.modelName));
-    m_limits.minPosition = params.minPos;
-    m_limits.maxPosition = params.maxPos;
+    // Properties replace the ID chip's travel: a narrower safe range, or
+    // the only one for a stage without a chip.
+    m_limits.minPosition = m_travelOverride ? m_travelMin : params.minPos;
+    m_limits.maxPosition = m_travelOverride ? m_travelMax : params.maxPos;
     m_limits.maxSpeed = params.maxSpeed;
     m_limits.maxAcceleration = params.maxAcc;
     m_limits.unitType = params.unitType;
@@ -348,15 +364,15 @@ void VelmoAxis::writePosition(Tango::WAttribute &attribute)
     const char *origin = "VelmoAxis::writePosition";
     Tango::DevDouble target = 0.0;
     attribute.get_write_value(target);
-    refuse(AxisRules::refuseTarget(target, m_limits), origin);
     if (!m_limitsLoaded) {
-        // Travel unknown so far: learn it before anything moves.
+        // Travel not read yet (the controller was away at Init): learn it
+        // before anything moves.
         requireController(origin);
         if (!loadStageLimits())
             Tango::Except::throw_exception("VELMO_CommandFailed", axisName() + ": the stage's travel could not be read",
                                            origin);
-        refuse(AxisRules::refuseTarget(target, m_limits), origin);
     }
+    refuse(AxisRules::refuseTarget(target, m_limits), origin);
     startMotion("the move", true,
                 [&](int id) {
                     const int set = setTargetPos(id, m_axis, target);

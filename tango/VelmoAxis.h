@@ -83,6 +83,9 @@ private:
     std::string m_serial;
     int m_axis = -1;
     std::string m_setupFault; // a property or axis index that cannot work
+    bool m_travelOverride = false; // MinPosition and MaxPosition properties
+    double m_travelMin = 0.0;
+    double m_travelMax = 0.0;
     StageLimits m_limits;
     bool m_limitsLoaded = false;
 

@@ -2,7 +2,8 @@
 // devices (class VelmoController per controller, VelmoAxis per axis).
 //
 //   velmo-tango INSTANCE                                 devices from the Tango database
-//   velmo-tango INSTANCE -nodb -port 10123 -dlist velmo/controller/VM-0001::velmo/VM-0001/0,velmo/VM-0001/1
+//   velmo-tango INSTANCE -ORBendPoint giop:tcp::10123 -nodb
+//       -dlist VelmoController::velmo/controller/VM-0001,VelmoAxis::velmo/VM-0001/0,VelmoAxis::velmo/VM-0001/1
 #include "ControllerRegistry.h"
 #include "VelmoAxisClass.h"
 #include "VelmoControllerClass.h"

@@ -299,6 +299,18 @@ void TangoServerTest::badValuesAreRefusedAndNothingIsSent()
         }
     }
     QCOMPARE(readValue<double>(linear, "Position"), 10.0);
+
+    // Axis 2 has no ID chip: no travel to check a target against.
+    QCOMPARE(m_sim->command("clear-written 14"), QByteArray());
+    try {
+        writeValue(axis(2), "Position", 1.0);
+        QFAIL("an absolute move without a known travel was accepted");
+    } catch (const Tango::DevFailed &failure) {
+        QCOMPARE(reasonOf(failure), std::string("VELMO_InvalidValue"));
+    }
+    const long long written = m_sim->number("written-count 14");
+    for (int i = 0; i < written; ++i)
+        QVERIFY(parseFrame(m_sim->frame(kDeviceId, i)).code != kSetTarget);
 }
 
 void TangoServerTest::moveStatesAndEvents()
