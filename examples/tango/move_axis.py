@@ -148,7 +148,7 @@ def main():
         return 1
     except (KeyboardInterrupt, TimeoutError) as interruption:
         # Never leave the axis running behind us.
-        print("%s; sending Stop" % (interruption or "interrupted"), file=sys.stderr)
+        print("%s; sending Stop" % (str(interruption) or "interrupted"), file=sys.stderr)
         axis.Stop()
         return 1
     finally:
