@@ -76,11 +76,11 @@ void ControllerLink::shutdown()
 
 bool ControllerLink::reopen()
 {
+    // Calls for this controller wait until it is open again (or known gone)
+    // rather than fail in between.
     std::lock_guard<std::mutex> bus(ControllerRegistry::busMutex());
-    {
-        std::lock_guard<std::mutex> lock(m_callMutex);
-        closeLocked();
-    }
+    std::lock_guard<std::mutex> calls(m_callMutex);
+    closeLocked();
 
     int ids[kListCapacity] = {};
     const int found = std::min(listKXMotorControlerDevices(ids, kListCapacity), kListCapacity);
@@ -108,10 +108,7 @@ bool ControllerLink::reopen()
         identity.firmware = readText(id, getDevSoftVersion);
         identity.axisCount = getDevAxisCount(id);
         ControllerRegistry::setClaimed(id, true);
-        {
-            std::lock_guard<std::mutex> lock(m_callMutex);
-            m_deviceId = id;
-        }
+        m_deviceId = id;
         std::lock_guard<std::mutex> state(m_stateMutex);
         m_identity = identity;
         m_fault.clear();
@@ -234,7 +231,7 @@ AxisSnapshot ControllerLink::readAxis(int axis)
         snapshot.position = position;
         snapshot.state = state;
     } catch (const ControllerUnavailable &unavailable) {
-        snapshot.controllerLost = true;
+        snapshot.controllerLost = !isOpen();
         snapshot.failure = unavailable.what();
     }
     return snapshot;

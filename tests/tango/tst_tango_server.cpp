@@ -512,6 +512,21 @@ void TangoServerTest::unplugIsFaultUntilInit()
     while (log.statesSeen().back() != Tango::ON && timer.elapsed() < 3000)
         QTest::qWait(20);
     QCOMPARE(log.statesSeen().back(), Tango::ON);
+
+    // Init on a healthy controller reopens it without the axes noticing,
+    // even while one moves and is polled every few milliseconds.
+    writeValue(linear, "Velocity", 0.5);
+    writeValue(linear, "Position", 30.0);
+    QTest::qWait(100);
+    log.clear();
+    for (int i = 0; i < 20; ++i)
+        m_controller->command_inout("Init");
+    QTest::qWait(100);
+    for (Tango::DevState state : log.statesSeen())
+        QCOMPARE(state, Tango::MOVING);
+    linear.command_inout("Stop");
+    QVERIFY(waitForState(linear, Tango::ON, 5000));
+    writeValue(linear, "Velocity", 5.0);
     linear.unsubscribe_event(stateEvents);
 }
 
