@@ -440,41 +440,6 @@ void VelmoAxis::readFlag(Tango::Attribute &attribute, uint16_t MotorStageState::
     attribute.set_value(&m_flagRead);
 }
 
-void VelmoAxis::readNegativeLimit(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isLeftLimit);
-}
-
-void VelmoAxis::readPositiveLimit(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isRightLimit);
-}
-
-void VelmoAxis::readNegativeLimitSensorFault(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isNegLimitFault);
-}
-
-void VelmoAxis::readPositiveLimitSensorFault(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isPosLimitFault);
-}
-
-void VelmoAxis::readHomeSensorFault(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isHomeFault);
-}
-
-void VelmoAxis::readHomed(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isHome);
-}
-
-void VelmoAxis::readEnabled(Tango::Attribute &attribute)
-{
-    readFlag(attribute, &MotorStageState::isEnable);
-}
-
 // --------------------------------------------------------------- commands
 
 void VelmoAxis::stop()

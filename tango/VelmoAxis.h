@@ -38,13 +38,8 @@ public:
     void readStepSize(Tango::Attribute &attribute);
     void writeStepSize(Tango::WAttribute &attribute);
     void readUnit(Tango::Attribute &attribute);
-    void readNegativeLimit(Tango::Attribute &attribute);
-    void readPositiveLimit(Tango::Attribute &attribute);
-    void readNegativeLimitSensorFault(Tango::Attribute &attribute);
-    void readPositiveLimitSensorFault(Tango::Attribute &attribute);
-    void readHomeSensorFault(Tango::Attribute &attribute);
-    void readHomed(Tango::Attribute &attribute);
-    void readEnabled(Tango::Attribute &attribute);
+    // One flag of the running state, read with the others of one request.
+    void readFlag(Tango::Attribute &attribute, uint16_t MotorStageState::*flag);
 
     void stop();
     void abort();
@@ -76,7 +71,6 @@ private:
                      const char *origin);
     void ensureAbsoluteMode(const char *origin);
     const AxisSnapshot &freshSnapshot(const char *origin);
-    void readFlag(Tango::Attribute &attribute, uint16_t MotorStageState::*flag);
 
     std::shared_ptr<ControllerLink> m_link;
     std::shared_ptr<AxisEventPusher> m_pusher;

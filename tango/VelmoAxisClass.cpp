@@ -1,29 +1,35 @@
 #include "VelmoAxisClass.h"
 
 #include "DeviceAttr.h"
-#include "VelmoAxis.h"
 
 namespace velmotango {
 
-VelmoAxisClass *VelmoAxisClass::s_instance = nullptr;
+namespace {
 
-VelmoAxisClass::VelmoAxisClass(std::string &name) : Tango::DeviceClass(name)
+// A read-only boolean for one flag of the axis's running state.
+class AxisFlagAttr : public Tango::Attr
 {
-}
+public:
+    using Flag = uint16_t MotorStageState::*;
 
-VelmoAxisClass *VelmoAxisClass::init(const char *name)
-{
-    if (!s_instance) {
-        std::string className(name);
-        s_instance = new VelmoAxisClass(className);
+    AxisFlagAttr(const char *name, Flag flag, const char *description)
+        : Tango::Attr(name, Tango::DEV_BOOLEAN, Tango::READ), m_flag(flag)
+    {
+        Tango::UserDefaultAttrProp properties;
+        properties.set_description(description);
+        set_default_properties(properties);
     }
-    return s_instance;
-}
 
-VelmoAxisClass *VelmoAxisClass::instance()
-{
-    return s_instance;
-}
+    void read(Tango::DeviceImpl *device, Tango::Attribute &attribute) override
+    {
+        static_cast<VelmoAxis *>(device)->readFlag(attribute, m_flag);
+    }
+
+private:
+    Flag m_flag;
+};
+
+} // namespace
 
 void VelmoAxisClass::command_factory()
 {
@@ -57,35 +63,17 @@ void VelmoAxisClass::attribute_factory(std::vector<Tango::Attr *> &attributes)
                                   "Displacement of one jog step"));
     attributes.push_back(
         new Attr("Unit", Tango::DEV_STRING, &VelmoAxis::readUnit, nullptr, "Unit of the axis: mm or deg"));
-    attributes.push_back(new Attr("NegativeLimit", Tango::DEV_BOOLEAN, &VelmoAxis::readNegativeLimit, nullptr,
-                                  "The negative limit switch is reached"));
-    attributes.push_back(new Attr("PositiveLimit", Tango::DEV_BOOLEAN, &VelmoAxis::readPositiveLimit, nullptr,
-                                  "The positive limit switch is reached"));
-    attributes.push_back(new Attr("NegativeLimitSensorFault", Tango::DEV_BOOLEAN,
-                                  &VelmoAxis::readNegativeLimitSensorFault, nullptr,
+    using Flag = AxisFlagAttr;
+    attributes.push_back(new Flag("NegativeLimit", &MotorStageState::isLeftLimit, "The negative limit switch is reached"));
+    attributes.push_back(
+        new Flag("PositiveLimit", &MotorStageState::isRightLimit, "The positive limit switch is reached"));
+    attributes.push_back(new Flag("NegativeLimitSensorFault", &MotorStageState::isNegLimitFault,
                                   "The negative limit sensor has failed"));
-    attributes.push_back(new Attr("PositiveLimitSensorFault", Tango::DEV_BOOLEAN,
-                                  &VelmoAxis::readPositiveLimitSensorFault, nullptr,
+    attributes.push_back(new Flag("PositiveLimitSensorFault", &MotorStageState::isPosLimitFault,
                                   "The positive limit sensor has failed"));
-    attributes.push_back(new Attr("HomeSensorFault", Tango::DEV_BOOLEAN, &VelmoAxis::readHomeSensorFault, nullptr,
-                                  "The home sensor has failed"));
-    attributes.push_back(
-        new Attr("Homed", Tango::DEV_BOOLEAN, &VelmoAxis::readHomed, nullptr, "The axis has been homed"));
-    attributes.push_back(
-        new Attr("Enabled", Tango::DEV_BOOLEAN, &VelmoAxis::readEnabled, nullptr, "The motor is enabled"));
-}
-
-void VelmoAxisClass::device_factory(const Tango::DevVarStringArray *names)
-{
-    for (CORBA::ULong i = 0; i < names->length(); ++i) {
-        std::string name((*names)[i].in());
-        auto *device = new VelmoAxis(this, name);
-        device_list.push_back(device);
-        if (Tango::Util::_UseDb && !Tango::Util::_FileDb)
-            export_device(device);
-        else
-            export_device(device, device->get_name().c_str());
-    }
+    attributes.push_back(new Flag("HomeSensorFault", &MotorStageState::isHomeFault, "The home sensor has failed"));
+    attributes.push_back(new Flag("Homed", &MotorStageState::isHome, "The axis has been homed"));
+    attributes.push_back(new Flag("Enabled", &MotorStageState::isEnable, "The motor is enabled"));
 }
 
 } // namespace velmotango

@@ -2,24 +2,20 @@
 // properties.
 #pragma once
 
-#include <tango.h>
+#include "VelmoAxis.h"
+#include "VelmoDeviceClass.h"
 
 namespace velmotango {
 
-class VelmoAxisClass : public Tango::DeviceClass
+class VelmoAxisClass : public VelmoDeviceClass<VelmoAxis>
 {
 public:
-    static VelmoAxisClass *init(const char *name);
-    static VelmoAxisClass *instance();
+    static VelmoAxisClass *init(const char *name) { return single<VelmoAxisClass>(name); }
+    explicit VelmoAxisClass(std::string &name) : VelmoDeviceClass(name) {}
 
 protected:
-    explicit VelmoAxisClass(std::string &name);
     void command_factory() override;
     void attribute_factory(std::vector<Tango::Attr *> &attributes) override;
-    void device_factory(const Tango::DevVarStringArray *names) override;
-
-private:
-    static VelmoAxisClass *s_instance;
 };
 
 } // namespace velmotango

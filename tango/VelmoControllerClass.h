@@ -1,23 +1,20 @@
 // The Tango class of the controller devices.
 #pragma once
 
-#include <tango.h>
+#include "VelmoController.h"
+#include "VelmoDeviceClass.h"
 
 namespace velmotango {
 
-class VelmoControllerClass : public Tango::DeviceClass
+class VelmoControllerClass : public VelmoDeviceClass<VelmoController>
 {
 public:
-    static VelmoControllerClass *init(const char *name);
+    static VelmoControllerClass *init(const char *name) { return single<VelmoControllerClass>(name); }
+    explicit VelmoControllerClass(std::string &name) : VelmoDeviceClass(name) {}
 
 protected:
-    explicit VelmoControllerClass(std::string &name);
     void command_factory() override;
     void attribute_factory(std::vector<Tango::Attr *> &attributes) override;
-    void device_factory(const Tango::DevVarStringArray *names) override;
-
-private:
-    static VelmoControllerClass *s_instance;
 };
 
 } // namespace velmotango
