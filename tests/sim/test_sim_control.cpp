@@ -5,6 +5,7 @@
 #include <libusb.h>
 
 #include "ControlCommands.h"
+#include "SimControl.h"
 #include "velmoSim.h"
 
 #include <QProcess>
@@ -36,64 +37,10 @@ Bytes request(std::uint16_t code, std::uint16_t axis)
     return frame;
 }
 
-std::string hex(const Bytes &bytes)
+QByteArray hex(const Bytes &bytes)
 {
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())).toHex().toStdString();
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())).toHex();
 }
-
-int connectTo(const std::string &path)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    const timeval timeout{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    return fd;
-}
-
-// One connection; sends raw text and reads reply lines.
-class Client
-{
-public:
-    explicit Client(const std::string &path) : m_fd(connectTo(path)) {}
-    ~Client()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool connected() const { return m_fd >= 0; }
-    void send(const std::string &text) { QCOMPARE(::send(m_fd, text.data(), text.size(), MSG_NOSIGNAL), ssize_t(text.size())); }
-    std::string readLine()
-    {
-        for (;;) {
-            const std::size_t end = m_pending.find('\n');
-            if (end != std::string::npos) {
-                const std::string line = m_pending.substr(0, end);
-                m_pending.erase(0, end + 1);
-                return line;
-            }
-            char buffer[4096];
-            const ssize_t received = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (received <= 0)
-                return "<connection ended>";
-            m_pending.append(buffer, std::size_t(received));
-        }
-    }
-    std::string ask(const std::string &line)
-    {
-        send(line + "\n");
-        return readLine();
-    }
-
-private:
-    int m_fd;
-    std::string m_pending;
-};
 
 } // namespace
 
@@ -132,11 +79,11 @@ void SimControlTest::initTestCase()
     std::memcpy(address.sun_path, m_path.c_str(), m_path.size() + 1);
     QCOMPARE(::bind(stale, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     ::close(stale);
-    QVERIFY(Client(m_path).connected() == false);
+    QVERIFY(SimControl(QString::fromStdString(m_path)).connectSocket() == false);
 
     qputenv("VELMO_SIM_CONTROL", QByteArray::fromStdString(m_path));
     QCOMPARE(libusb_init(nullptr), 0);
-    QVERIFY(Client(m_path).connected());
+    QVERIFY(SimControl(QString::fromStdString(m_path)).connectSocket());
 }
 
 void SimControlTest::init()
@@ -178,10 +125,10 @@ Bytes SimControlTest::readReply(unsigned timeoutMs)
 
 void SimControlTest::commandsReachTheControllers()
 {
-    Client client(m_path);
-    QCOMPARE(client.ask("open-handles 14"), std::string("ok 1"));
+    SimControl client(QString::fromStdString(m_path));
+    QCOMPARE(client.ask("open-handles 14"), QByteArray("ok 1"));
 
-    QCOMPARE(client.ask("position 14 0 33.5"), std::string("ok"));
+    QCOMPARE(client.ask("position 14 0 33.5"), QByteArray("ok"));
     write(request(0x0023, 0));
     Bytes reply = readReply();
     double position = 0;
@@ -189,43 +136,43 @@ void SimControlTest::commandsReachTheControllers()
     std::memcpy(&position, reply.data() + 10, sizeof position);
     QCOMPARE(position, 33.5);
 
-    QCOMPARE(client.ask("sensor-faults 14 1 0 1 0"), std::string("ok"));
+    QCOMPARE(client.ask("sensor-faults 14 1 0 1 0"), QByteArray("ok"));
     write(request(0x0024, 1));
     reply = readReply();
     QCOMPARE(reply.size(), std::size_t(18));
     QCOMPARE((reply[10] | (reply[11] << 8)) & 0x1C0, 0x080); // home sensor fault only
 
-    QCOMPARE(client.ask("fault 14 status 0x24 1"), std::string("ok"));
+    QCOMPARE(client.ask("fault 14 status 0x24 1"), QByteArray("ok"));
     write(request(0x0024, 0));
     QCOMPARE(readReply()[4], 0x01); // refused once ...
     write(request(0x0024, 0));
     QCOMPARE(readReply()[4], 0x00); // ... then answered again
 
-    QCOMPARE(client.ask("latency 14 300000"), std::string("ok"));
+    QCOMPARE(client.ask("latency 14 300000"), QByteArray("ok"));
     write(request(0x0024, 0));
     QCOMPARE(readReply(50), Bytes{static_cast<unsigned char>(-LIBUSB_ERROR_TIMEOUT)});
     QCOMPARE(readReply(2000).size(), std::size_t(18));
-    QCOMPARE(client.ask("latency 14 0"), std::string("ok"));
+    QCOMPARE(client.ask("latency 14 0"), QByteArray("ok"));
 
-    QCOMPARE(client.ask("stall 14"), std::string("ok"));
+    QCOMPARE(client.ask("stall 14"), QByteArray("ok"));
     QCOMPARE(readReply(), Bytes{static_cast<unsigned char>(-LIBUSB_ERROR_PIPE)});
     QCOMPARE(libusb_clear_halt(m_handle, 0x81), 0);
 
     const int written = vsim_written_count(ControllerId);
-    QCOMPARE(client.ask("written-count 14"), "ok " + std::to_string(written));
-    QCOMPARE(client.ask("written-frame 14 " + std::to_string(written - 1)), "ok " + hex(request(0x0024, 0)));
-    QCOMPARE(client.ask("clear-written 14"), std::string("ok"));
+    QCOMPARE(client.ask("written-count 14"), "ok " + QByteArray::number(written));
+    QCOMPARE(client.ask("written-frame 14 " + QByteArray::number(written - 1)), "ok " + hex(request(0x0024, 0)));
+    QCOMPARE(client.ask("clear-written 14"), QByteArray("ok"));
     QCOMPARE(vsim_written_count(ControllerId), 0);
 
-    QCOMPARE(client.ask("plug 14 0"), std::string("ok"));
+    QCOMPARE(client.ask("plug 14 0"), QByteArray("ok"));
     QCOMPARE(readReply(), Bytes{static_cast<unsigned char>(-LIBUSB_ERROR_NO_DEVICE)});
-    QCOMPARE(client.ask("open-handles 14"), std::string("ok 1"));
-    QCOMPARE(client.ask("plug 14 1"), std::string("ok"));
+    QCOMPARE(client.ask("open-handles 14"), QByteArray("ok 1"));
+    QCOMPARE(client.ask("plug 14 1"), QByteArray("ok"));
 
-    QCOMPARE(client.ask(R"(scenario {"controllers": [{"portPath": [1, 4]}, {"portPath": [2]}]})"), std::string("ok"));
+    QCOMPARE(client.ask(R"(scenario {"controllers": [{"portPath": [1, 4]}, {"portPath": [2]}]})"), QByteArray("ok"));
     QCOMPARE(vsim_controller_count(), 2);
-    QCOMPARE(client.ask("controllers"), std::string("ok 2"));
-    QCOMPARE(client.ask("scenario {\"latency\": \"slow\"}"), std::string("error bad scenario (details on the "
+    QCOMPARE(client.ask("controllers"), QByteArray("ok 2"));
+    QCOMPARE(client.ask("scenario {\"latency\": \"slow\"}"), QByteArray("error bad scenario (details on the "
                                                                         "controller process's stderr; defaults used where it was wrong)"));
 }
 
@@ -265,38 +212,38 @@ void SimControlTest::badInputIsRefused()
 
 void SimControlTest::framingSurvivesJunkAndSeveralClients()
 {
-    Client first(m_path);
-    Client second(m_path);
+    SimControl first(QString::fromStdString(m_path));
+    SimControl second(QString::fromStdString(m_path));
     // Half a command from one client does not hold up the other.
-    first.send("control");
-    QCOMPARE(second.ask("controllers"), std::string("ok 1"));
-    first.send("lers\r\nplug 14 1\n");
-    QCOMPARE(first.readLine(), std::string("ok 1"));
-    QCOMPARE(first.readLine(), std::string("ok"));
+    QVERIFY(first.send("control"));
+    QCOMPARE(second.ask("controllers"), QByteArray("ok 1"));
+    QVERIFY(first.send("lers\r\nplug 14 1\n"));
+    QCOMPARE(first.readLine(), QByteArray("ok 1"));
+    QCOMPARE(first.readLine(), QByteArray("ok"));
 
     // An overlong line gets one error; the connection carries on.
-    second.send(std::string(200 * 1024, 'x') + "\ncontrollers\n");
-    QCOMPARE(second.readLine(), std::string("error line longer than 65536 bytes"));
-    QCOMPARE(second.readLine(), std::string("ok 1"));
+    QVERIFY(second.send(QByteArray(200 * 1024, 'x') + "\ncontrollers\n"));
+    QCOMPARE(second.readLine(), QByteArray("error line longer than 65536 bytes"));
+    QCOMPARE(second.readLine(), QByteArray("ok 1"));
     // Exactly the limit is still a line.
-    QCOMPARE(second.ask("scenario {}" + std::string(65536 - 11, ' ')), std::string("ok"));
+    QCOMPARE(second.ask("scenario {}" + QByteArray(65536 - 11, ' ')), QByteArray("ok"));
 
     // Binary junk, then a client leaving mid-line.
-    std::string junk(4096, '\0');
-    for (std::size_t i = 0; i < junk.size(); ++i)
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i)
         junk[i] = i * 37 % 256 == '\n' ? 'x' : char(i * 37 % 256);
-    first.send(junk + "\n");
-    QVERIFY(first.readLine().rfind("error ", 0) == 0);
+    QVERIFY(first.send(junk + "\n"));
+    QVERIFY(first.readLine().startsWith("error "));
     {
-        Client leaving(m_path);
-        leaving.send("plug 14");
+        SimControl leaving(QString::fromStdString(m_path));
+        QVERIFY(leaving.send("plug 14"));
     }
-    QCOMPARE(first.ask("open-handles 14"), std::string("ok 0")); // the reload above dropped our handle
+    QCOMPARE(first.ask("open-handles 14"), QByteArray("ok 0")); // the reload above dropped our handle
 }
 
 void SimControlTest::overlappingRequestsAreCounted()
 {
-    Client client(m_path);
+    SimControl client(QString::fromStdString(m_path));
     const Bytes state = request(0x0024, 0);
     // Strict request and reply, with raw bytes pushed in between: nothing owed.
     for (int i = 0; i < 3; ++i) {
@@ -308,17 +255,17 @@ void SimControlTest::overlappingRequestsAreCounted()
     write(state);
     QTest::qWait(20);
     QCOMPARE(readReply().size(), std::size_t(2 + 18));
-    QCOMPARE(client.ask("overlaps 14"), std::string("ok 0"));
+    QCOMPARE(client.ask("overlaps 14"), QByteArray("ok 0"));
 
     // Back to back: the first reply is still scheduled when the second request arrives.
-    QCOMPARE(client.ask("latency 14 100000"), std::string("ok"));
+    QCOMPARE(client.ask("latency 14 100000"), QByteArray("ok"));
     write(state);
     write(state);
-    QCOMPARE(client.ask("overlaps 14"), std::string("ok 1"));
+    QCOMPARE(client.ask("overlaps 14"), QByteArray("ok 1"));
     QTest::qWait(150);
     QCOMPARE(readReply().size(), std::size_t(2 * 18));
     // Readable but not read yet counts too; a partly read reply is still owed.
-    QCOMPARE(client.ask("latency 14 0"), std::string("ok"));
+    QCOMPARE(client.ask("latency 14 0"), QByteArray("ok"));
     write(state);
     QTest::qWait(20);
     unsigned char head[4];
@@ -329,9 +276,9 @@ void SimControlTest::overlappingRequestsAreCounted()
     QTest::qWait(20);
     QCOMPARE(readReply().size(), std::size_t(14 + 18));
 
-    QCOMPARE(client.ask("clear-written 14"), std::string("ok"));
-    QCOMPARE(client.ask("overlaps 14"), std::string("ok 0"));
-    QCOMPARE(client.ask("overlaps 15"), std::string("error no controller with id 15"));
+    QCOMPARE(client.ask("clear-written 14"), QByteArray("ok"));
+    QCOMPARE(client.ask("overlaps 14"), QByteArray("ok 0"));
+    QCOMPARE(client.ask("overlaps 15"), QByteArray("error no controller with id 15"));
 }
 
 void SimControlTest::vsimctlExitStatus()

@@ -38,18 +38,20 @@ bool SimControl::connectSocket()
     return true;
 }
 
-QByteArray SimControl::command(const QByteArray &line, bool *failed)
+bool SimControl::send(const QByteArray &text)
 {
-    if (failed)
-        *failed = true;
+    if (!connectSocket())
+        return false;
+    return ::send(m_fd, text.constData(), static_cast<size_t>(text.size()), MSG_NOSIGNAL) == text.size();
+}
+
+QByteArray SimControl::readLine()
+{
     if (!connectSocket())
         return QByteArrayLiteral("error cannot connect to ") + m_path.toLocal8Bit();
-    const QByteArray request = line + '\n';
-    if (::send(m_fd, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL) != request.size())
-        return QByteArrayLiteral("error send failed");
     while (!m_pending.contains('\n')) {
         pollfd waiting{m_fd, POLLIN, 0};
-        if (::poll(&waiting, 1, 5000) <= 0)
+        if (::poll(&waiting, 1, 10000) <= 0)
             return QByteArrayLiteral("error no reply");
         char buffer[4096];
         const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
@@ -58,18 +60,27 @@ QByteArray SimControl::command(const QByteArray &line, bool *failed)
         m_pending.append(buffer, static_cast<int>(got));
     }
     const int end = m_pending.indexOf('\n');
-    const QByteArray reply = m_pending.left(end).trimmed();
+    const QByteArray line = m_pending.left(end);
     m_pending.remove(0, end + 1);
-    if (reply == "ok") {
-        if (failed)
-            *failed = false;
+    return line;
+}
+
+QByteArray SimControl::ask(const QByteArray &line)
+{
+    if (!send(line + '\n'))
+        return QByteArrayLiteral("error send failed");
+    return readLine();
+}
+
+QByteArray SimControl::command(const QByteArray &line, bool *failed)
+{
+    const QByteArray reply = ask(line).trimmed();
+    if (failed)
+        *failed = !(reply == "ok" || reply.startsWith("ok "));
+    if (reply == "ok")
         return QByteArray();
-    }
-    if (reply.startsWith("ok ")) {
-        if (failed)
-            *failed = false;
+    if (reply.startsWith("ok "))
         return reply.mid(3);
-    }
     return reply;
 }
 
